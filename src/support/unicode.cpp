@@ -1,0 +1,90 @@
+#include "support/unicode.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include "support/utf8.h"
+
+namespace qosa::support {
+
+bool is_white_space(char32_t c) {
+  if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);
+  return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
+}
+
+bool is_alphabetic(char32_t c) {
+  if (c < 0x80) return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+  return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_ALPHABETIC);
+}
+
+bool is_numeric(char32_t c) {
+  if (c < 0x80) return c >= '0' && c <= '9';
+  const auto mask = U_GET_GC_MASK(static_cast<UChar32>(c));
+  return (mask & (U_GC_ND_MASK | U_GC_NL_MASK | U_GC_NO_MASK)) != 0;
+}
+
+std::string to_lower(std::string_view text) {
+  bool ascii = true;
+  for (char ch : text) {
+    if (static_cast<unsigned char>(ch) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  std::string out;
+  out.reserve(text.size());
+  if (ascii) {
+    for (char ch : text) out.push_back(ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch);
+    return out;
+  }
+  std::u16string wide(text.size(), u'\0');
+  int32_t wide_len = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(wide.data(), static_cast<int32_t>(wide.size()), &wide_len, text.data(),
+                static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status)) return std::string(text);
+  // Lowercasing can grow a text (İ becomes two characters): retry with the size asked for.
+  std::u16string lower(static_cast<std::size_t>(wide_len) + 8, u'\0');
+  status = U_ZERO_ERROR;
+  int32_t lower_len = u_strToLower(lower.data(), static_cast<int32_t>(lower.size()), wide.data(),
+                                   wide_len, "", &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    lower.assign(static_cast<std::size_t>(lower_len), u'\0');
+    status = U_ZERO_ERROR;
+    lower_len = u_strToLower(lower.data(), lower_len, wide.data(), wide_len, "", &status);
+  }
+  if (U_FAILURE(status)) return std::string(text);
+  out.assign(static_cast<std::size_t>(lower_len) * 3, '\0');
+  int32_t out_len = 0;
+  status = U_ZERO_ERROR;
+  u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &out_len, lower.data(), lower_len,
+              &status);
+  if (U_FAILURE(status)) return std::string(text);
+  out.resize(static_cast<std::size_t>(out_len));
+  return out;
+}
+
+std::string_view trim_start(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const Decoded d = decode_utf8(text, i);
+    if (!is_white_space(d.code_point)) break;
+    i += d.length;
+  }
+  return text.substr(i);
+}
+
+std::string_view trim_end(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0) {
+    std::size_t start = end - 1;
+    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+    if (!is_white_space(decode_utf8(text, start).code_point)) break;
+    end = start;
+  }
+  return text.substr(0, end);
+}
+
+std::string_view trim(std::string_view text) { return trim_end(trim_start(text)); }
+
+}  // namespace qosa::support

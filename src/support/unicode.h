@@ -1,0 +1,25 @@
+// Unicode character properties and case mapping. The only module (with the
+// URL host step) that talks to ICU, so another build can put tables behind it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qosa::support {
+
+// The White_Space property.
+bool is_white_space(char32_t c);
+// The Alphabetic property.
+bool is_alphabetic(char32_t c);
+// General categories Nd, Nl and No.
+bool is_numeric(char32_t c);
+
+// Full Unicode lowercase mapping of valid UTF-8 text (İ becomes i and U+0307).
+std::string to_lower(std::string_view text);
+
+// Removes White_Space characters from both ends of valid UTF-8 text.
+std::string_view trim(std::string_view text);
+std::string_view trim_start(std::string_view text);
+std::string_view trim_end(std::string_view text);
+
+}  // namespace qosa::support
