@@ -1,13 +1,356 @@
-// Placeholder until the lexer lands: the whole text is end of input.
 #include "lexer/lexer.h"
 
-namespace qosa::lexer {
+#include "lexer/keywords.h"
+#include "lexer/number.h"
+#include "support/utf8.h"
 
-Lexer::Lexer(std::string_view text, SourceName source) : text_(text), source_(std::move(source)) {
-  last_span_.file = source_.name;
-  last_span_.flag = source_.flag;
+namespace qosa::lexer {
+namespace {
+
+// Stands for a byte that does not begin a valid UTF-8 character.
+constexpr char32_t kInvalid = 0x110000;
+
+bool is_continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+bool is_hex_digit(int b) {
+  return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
 }
 
-Token Lexer::next_token() { return Token{}; }
+Token make(TokenKind kind) {
+  Token token;
+  token.kind = kind;
+  return token;
+}
+
+Token make_string(std::string value) {
+  Token token;
+  token.kind = TokenKind::String;
+  token.text = std::move(value);
+  return token;
+}
+
+}  // namespace
+
+Lexer::Lexer(std::string_view text, SourceName source)
+    : text_(text), classes_(&char_class_table()), source_(std::move(source)) {
+  last_span_.file = source_.name;
+  last_span_.flag = source_.flag;
+  if (text_.size() > 2 && text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+}
+
+Lexer::Char Lexer::char_at(std::size_t i) const {
+  const auto b0 = static_cast<unsigned char>(text_[i]);
+  if (b0 < 0x80) return {b0, 1};
+  const std::size_t len = support::utf8_sequence_length(b0);
+  if (b0 < 0xC2 || b0 > 0xF4 || i + len > text_.size()) return {kInvalid, 1};
+  for (std::size_t k = 1; k < len; ++k) {
+    if (!is_continuation(static_cast<unsigned char>(text_[i + k]))) return {kInvalid, 1};
+  }
+  const auto d = support::decode_utf8(text_, i);
+  return {d.code_point, d.length};
+}
+
+std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
+  const auto b = static_cast<unsigned char>(text_[i]);
+  if (b < 0x80) {
+    length = 1;
+    return (*classes_)[b];
+  }
+  const Char c = char_at(i);
+  length = c.length;
+  return c.code_point == kInvalid ? 0 : classes_of(*classes_, c.code_point);
+}
+
+void Lexer::count_through(std::size_t end) {
+  for (; pos_ < end; ++pos_) {
+    const auto b = static_cast<unsigned char>(text_[pos_]);
+    if (b == '\n') {
+      ++line_;
+      column_ = 1;
+    } else if (!is_continuation(b)) {
+      ++column_;
+    }
+  }
+}
+
+Token Lexer::next_token() {
+  skip_trivia();
+  const std::uint64_t line = line_;
+  const std::uint64_t column = column_;
+  Token token = scan_token();
+  last_span_.line = line;
+  last_span_.column = column;
+  last_span_.length = column_ > column ? column_ - column : 1;
+  return token;
+}
+
+void Lexer::skip_trivia() {
+  const std::size_t n = text_.size();
+  while (pos_ < n) {
+    const auto b = static_cast<unsigned char>(text_[pos_]);
+    if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
+      ++pos_;
+      ++column_;
+    } else if (b == '\n') {
+      ++pos_;
+      ++line_;
+      column_ = 1;
+    } else if (b == '/' && byte_at(pos_ + 1) == '/') {
+      // Up to the line break, which stays unread.
+      pos_ += 2;
+      column_ += 2;
+      while (pos_ < n && text_[pos_] != '\n' && text_[pos_] != '\r') {
+        column_ += !is_continuation(static_cast<unsigned char>(text_[pos_]));
+        ++pos_;
+      }
+    } else if (b == '/' && byte_at(pos_ + 1) == '*') {
+      // Block comments do not nest; the "*" of the opener cannot close it.
+      const std::size_t close = text_.find("*/", pos_ + 2);
+      count_through(close == std::string_view::npos ? n : close + 2);
+    } else if (b >= 0x80) {
+      std::size_t len = 0;
+      if (!(classes_at(pos_, len) & kWhite)) return;
+      pos_ += len;
+      ++column_;
+    } else {
+      return;
+    }
+  }
+}
+
+Token Lexer::single(TokenKind kind, std::size_t chars) {
+  pos_ += chars;
+  column_ += chars;
+  return make(kind);
+}
+
+Token Lexer::scan_token() {
+  if (at_end()) return make(TokenKind::Eof);
+  const auto b = static_cast<unsigned char>(text_[pos_]);
+  const int next = byte_at(pos_ + 1);
+  switch (b) {
+    case '+': return single(TokenKind::Plus, 1);
+    case '*': return single(TokenKind::Star, 1);
+    case '%': return single(TokenKind::Percent, 1);
+    case ',': return single(TokenKind::Comma, 1);
+    case ';': return single(TokenKind::Semicolon, 1);
+    case '?': return single(TokenKind::Question, 1);
+    case '(': return single(TokenKind::LeftParen, 1);
+    case ')': return single(TokenKind::RightParen, 1);
+    case '{': return single(TokenKind::LeftBrace, 1);
+    case '}': return single(TokenKind::RightBrace, 1);
+    case '[': return single(TokenKind::LeftBracket, 1);
+    case ']': return single(TokenKind::RightBracket, 1);
+    case '|': return single(TokenKind::Pipe, 1);
+    case '#': return single(TokenKind::Hash, 1);
+    case '/': return single(TokenKind::Slash, 1);  // comments are skipped already
+    case '=': return next == '=' ? single(TokenKind::EqualEqual, 2) : single(TokenKind::Assign, 1);
+    case '!': return next == '=' ? single(TokenKind::NotEqual, 2) : single(TokenKind::Bang, 1);
+    case '<': return next == '=' ? single(TokenKind::LessEqual, 2) : single(TokenKind::Less, 1);
+    case '>':
+      return next == '=' ? single(TokenKind::GreaterEqual, 2) : single(TokenKind::Greater, 1);
+    case ':': return next == ':' ? single(TokenKind::PathSep, 2) : single(TokenKind::Colon, 1);
+    case '-': return next == '>' ? single(TokenKind::Arrow, 2) : single(TokenKind::Minus, 1);
+    case '.':
+      if (next != '.') return single(TokenKind::Dot, 1);
+      return byte_at(pos_ + 2) == '=' ? single(TokenKind::DotDotEqual, 3)
+                                      : single(TokenKind::DotDot, 2);
+    case '"': return scan_double_quoted();
+    case '\'': return scan_quoted('\'');
+    default: break;
+  }
+  std::size_t len = 0;
+  const std::uint8_t cls = classes_at(pos_, len);
+  // A character that is both alphabetic and numeric starts an identifier.
+  if (cls & kIdentStart) return scan_identifier();
+  if (cls & kDigit) return scan_number();
+  pos_ += len;
+  ++column_;
+  return make(TokenKind::Eof);
+}
+
+Token Lexer::scan_identifier() {
+  const std::size_t start = pos_;
+  const std::size_t n = text_.size();
+  std::uint64_t chars = 0;
+  while (pos_ < n) {
+    const auto b = static_cast<unsigned char>(text_[pos_]);
+    if (b < 0x80) {
+      if (!((*classes_)[b] & kIdentContinue)) break;
+      ++pos_;
+    } else {
+      std::size_t len = 0;
+      if (!(classes_at(pos_, len) & kIdentContinue)) break;
+      pos_ += len;
+    }
+    ++chars;
+  }
+  column_ += chars;
+  const std::string_view word = text_.substr(start, pos_ - start);
+
+  // "her biri" and "veya eğer": look past one space at a run of letters. The
+  // lexer's own position moves only when the two words form a keyword.
+  if (byte_at(pos_) == ' ' && starts_two_word_keyword(word)) {
+    std::size_t p = pos_ + 1;
+    std::uint64_t letters = 0;
+    while (p < n) {
+      std::size_t len = 0;
+      if (!(classes_at(p, len) & kLetter)) break;
+      p += len;
+      ++letters;
+    }
+    if (letters > 0) {
+      if (auto kind = find_keyword(text_.substr(start, p - start))) {
+        pos_ = p;
+        column_ += 1 + letters;
+        return make(*kind);
+      }
+    }
+  }
+
+  if (auto kind = find_keyword(word)) return make(*kind);
+  Token token;
+  token.kind = TokenKind::Identifier;
+  token.text.assign(word);
+  return token;
+}
+
+Token Lexer::scan_number() {
+  const std::size_t start = pos_;
+  const std::size_t n = text_.size();
+  const Char first = char_at(pos_);
+  pos_ += first.length;
+  ++column_;
+
+  if (first.code_point == '0' && (byte_at(pos_) == 'x' || byte_at(pos_) == 'X')) {
+    ++pos_;
+    ++column_;
+    const std::size_t digits = pos_;
+    while (pos_ < n && is_hex_digit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    column_ += pos_ - digits;
+    Token token = make(TokenKind::Integer);
+    if (pos_ == digits) return token;  // "0x" alone is 0
+    const auto value = parse_hex(text_.substr(digits, pos_ - digits));
+    if (!value) return make(TokenKind::Eof);
+    token.integer = *value;
+    return token;
+  }
+
+  bool ascii = first.length == 1;
+  auto take_digits = [&] {
+    while (pos_ < n) {
+      std::size_t len = 0;
+      if (!(classes_at(pos_, len) & kDigit)) break;
+      ascii = ascii && len == 1;
+      pos_ += len;
+      ++column_;
+    }
+  };
+  take_digits();
+  bool is_float = false;
+  // "1..2" is a range: the number ends before two dots.
+  if (byte_at(pos_) == '.' && byte_at(pos_ + 1) != '.') {
+    ++pos_;
+    ++column_;
+    is_float = true;
+    take_digits();
+  }
+
+  const std::string_view literal = text_.substr(start, pos_ - start);
+  if (!ascii) return make(TokenKind::Eof);
+  if (is_float) {
+    const auto value = parse_float(literal);
+    if (!value) return make(TokenKind::Eof);
+    Token token = make(TokenKind::Float);
+    token.floating = *value;
+    return token;
+  }
+  const auto value = parse_decimal(literal);
+  if (!value) return make(TokenKind::Eof);
+  Token token = make(TokenKind::Integer);
+  token.integer = *value;
+  return token;
+}
+
+Token Lexer::scan_double_quoted() {
+  if (byte_at(pos_ + 1) != '"') return scan_quoted('"');
+  if (byte_at(pos_ + 2) == '"') return scan_raw_string();
+  pos_ += 2;
+  column_ += 2;
+  return make_string({});
+}
+
+Token Lexer::scan_quoted(char quote) {
+  ++pos_;
+  ++column_;
+  const std::size_t n = text_.size();
+  std::string value;
+  std::size_t segment = pos_;  // start of the bytes not yet copied into `value`
+  while (pos_ < n) {
+    const char c = text_[pos_];
+    if (c == quote) {
+      value.append(text_.substr(segment, pos_ - segment));
+      ++pos_;
+      ++column_;
+      return make_string(std::move(value));
+    }
+    if (c == '\\') {
+      value.append(text_.substr(segment, pos_ - segment));
+      const int next = byte_at(pos_ + 1);
+      char escaped = 0;
+      if (next == 'n') escaped = '\n';
+      else if (next == 'r') escaped = '\r';
+      else if (next == 't') escaped = '\t';
+      else if (next == '0') escaped = '\0';
+      else if (next == '\\') escaped = '\\';
+      else if (next == quote) escaped = quote;
+      else {
+        // Unknown escape (or the end of the text): the backslash stays, and
+        // the character after it is read as an ordinary one.
+        segment = pos_;
+        ++pos_;
+        ++column_;
+        continue;
+      }
+      value.push_back(escaped);
+      pos_ += 2;
+      column_ += 2;
+      segment = pos_;
+      continue;
+    }
+    const auto b = static_cast<unsigned char>(c);
+    if (b == '\n') {
+      ++line_;
+      column_ = 1;
+    } else if (!is_continuation(b)) {
+      ++column_;
+    }
+    ++pos_;
+  }
+  // Unterminated: the text collected up to the end.
+  value.append(text_.substr(segment));
+  return make_string(std::move(value));
+}
+
+Token Lexer::scan_raw_string() {
+  pos_ += 3;
+  column_ += 3;
+  // One line break right after the opening quotes is not part of the text.
+  if (byte_at(pos_) == '\n') {
+    count_through(pos_ + 1);
+  } else if (byte_at(pos_) == '\r') {
+    count_through(byte_at(pos_ + 1) == '\n' ? pos_ + 2 : pos_ + 1);
+  }
+  const std::size_t body = pos_;
+  const std::size_t close = text_.find(R"(""")", body);
+  if (close == std::string_view::npos) {
+    count_through(text_.size());
+    return make_string(std::string(text_.substr(body)));
+  }
+  std::string_view value = text_.substr(body, close - body);
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
+  count_through(close + 3);
+  return make_string(std::string(value));
+}
 
 }  // namespace qosa::lexer
