@@ -47,17 +47,31 @@ inline std::string describe(const Token& token, const Span& span) {
   return out;
 }
 
-// Every token up to and including the end of the text (the end-of-input
-// token that repeats with the same span).
-inline std::vector<std::string> lex_all(std::string_view text) {
+struct Lexed {
+  Token token;
+  Span span;
+};
+
+// Every token up to and including the end of the text: the end-of-input
+// token that repeats with the same span. Stops after `limit` tokens.
+inline std::vector<Lexed> lex_tokens(std::string_view text, std::size_t limit = 100000) {
   Lexer lexer = lexer_new(text, SourceName{"<stdin>", 0});
-  std::vector<std::string> out;
-  for (int i = 0; i < 10000; ++i) {
-    Token token = lexer.next_token();
-    std::string line = describe(token, lexer.last_span());
-    if (token.kind == TokenKind::Eof && !out.empty() && out.back() == line) break;
-    out.push_back(std::move(line));
+  std::vector<Lexed> out;
+  while (out.size() < limit) {
+    Lexed next{lexer.next_token(), lexer.last_span()};
+    if (next.token.kind == TokenKind::Eof && !out.empty() &&
+        out.back().token.kind == TokenKind::Eof && out.back().span.line == next.span.line &&
+        out.back().span.column == next.span.column) {
+      break;
+    }
+    out.push_back(std::move(next));
   }
+  return out;
+}
+
+inline std::vector<std::string> lex_all(std::string_view text) {
+  std::vector<std::string> out;
+  for (const Lexed& l : lex_tokens(text)) out.push_back(describe(l.token, l.span));
   return out;
 }
 
