@@ -1,1 +1,25 @@
-int main() { return 0; }
+// Process entry: announce the server, run it on the standard streams, and
+// turn the way it ends into the exit code.
+#include "lsp/server.h"
+#include "lsp/transport.h"
+#include "platform/platform.h"
+
+int main() {
+  using namespace qosa;
+  platform::prepare_standard_streams();
+  lsp::FileReader input(platform::stdin_fd);
+  lsp::FileWriter output(platform::stdout_fd);
+  lsp::FileWriter errors(platform::stderr_fd);
+  lsp::Log log(errors);
+  log.line("QOSA Language Server v0.9.0\n");
+  log.line("Başlatılıyor...\n");
+
+  lsp::Server server;
+  auto end = lsp::run(server, input, output, errors);
+  if (!end) {
+    log.line("Sunucu hatası: " + end.error().message + "\n");
+    platform::exit_process(1);
+  }
+  if (*end == lsp::RunEnd::exit_notification) platform::exit_process(0);
+  return 0;
+}

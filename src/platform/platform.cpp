@@ -1,1 +1,47 @@
-// Placeholder.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace qosa::platform {
+
+std::expected<std::size_t, int> read_some(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return std::unexpected(errno);
+  }
+}
+
+std::expected<void, int> write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(errno);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return {};
+}
+
+std::string error_text(int error) {
+  char buffer[256];
+  // The GNU strerror_r may return a static string instead of filling buffer.
+  const char* text = strerror_r(error, buffer, sizeof buffer);
+  return std::string(text) + " (os error " + std::to_string(error) + ")";
+}
+
+void prepare_standard_streams() {
+  // POSIX has no text mode, so only SIGPIPE needs handling.
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+void exit_process(int code) { std::exit(code); }
+
+}  // namespace qosa::platform

@@ -1,0 +1,74 @@
+// The open documents: their texts kept in step with the editor's
+// didOpen, didChange and didClose.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lsp/protocol.h"
+
+namespace qosa::lsp {
+
+struct Document {
+  std::string uri;
+  std::string text;
+  std::int32_t version = 0;
+};
+
+struct UriHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+// Documents by uri, as the URL module prints it; keys compare byte for byte.
+struct DocumentStore {
+  std::unordered_map<std::string, Document, UriHash, std::equal_to<>> documents;
+};
+
+void open_document(DocumentStore& store, std::string uri, std::string text, std::int32_t version);
+
+// Applies the changes in order, then sets the version; a uri that is not
+// open changes nothing.
+void apply_changes(DocumentStore& store, std::string_view uri,
+                   std::vector<TextDocumentContentChangeEvent> changes, std::int32_t version);
+
+const Document* get_document(const DocumentStore& store, std::string_view uri);
+
+void close_document(DocumentStore& store, std::string_view uri);
+
+// The open texts by uri, as one request sees them. The server has one thread
+// and no request changes the store, so this is a view rather than a copy:
+// it must not outlive the request that took it.
+class DocumentSnapshot {
+ public:
+  explicit DocumentSnapshot(const DocumentStore& store) : store_(&store) {}
+
+  // The text under `uri`, compared byte for byte; none when not open.
+  std::optional<std::string_view> text(std::string_view uri) const;
+  std::size_t size() const { return store_->documents.size(); }
+  bool empty() const { return store_->documents.empty(); }
+
+  // Calls fn(uri, text) for every document, in no particular order.
+  template <class Fn>
+  void for_each(Fn&& fn) const {
+    for (const auto& [uri, document] : store_->documents) fn(std::string_view(uri), std::string_view(document.text));
+  }
+
+ private:
+  const DocumentStore* store_;
+};
+
+DocumentSnapshot snapshot_documents(const DocumentStore& store);
+
+// Byte offset of a position of the text. `character` counts UTF-16 code
+// units of the line and is clamped to the line's end; a line past the last
+// gives the text's length, plus one when the text does not end in "\n".
+// None when the column falls between the halves of a surrogate pair.
+std::optional<std::uint64_t> position_to_offset(std::string_view text, std::uint32_t line,
+                                                std::uint32_t character);
+
+}  // namespace qosa::lsp

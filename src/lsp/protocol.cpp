@@ -1,0 +1,221 @@
+#include "lsp/protocol.h"
+
+#include <utility>
+
+#include <boost/json.hpp>
+
+#include "support/url.h"
+
+namespace qosa::lsp {
+
+namespace json = boost::json;
+
+namespace {
+
+// Integers only: a number written with a point or an exponent is a double
+// in the parsed value and never counts, whatever its value.
+template <class Int>
+bool get_int(const json::value& v, Int& out) {
+  if (v.is_int64() && std::in_range<Int>(v.get_int64())) {
+    out = static_cast<Int>(v.get_int64());
+    return true;
+  }
+  if (v.is_uint64() && std::in_range<Int>(v.get_uint64())) {
+    out = static_cast<Int>(v.get_uint64());
+    return true;
+  }
+  return false;
+}
+
+bool get_string(const json::value& v, std::string& out) {
+  const json::string* s = v.if_string();
+  if (!s) return false;
+  out.assign(s->data(), s->size());
+  return true;
+}
+
+bool get_uri(const json::value& v, std::string& out) {
+  const json::string* s = v.if_string();
+  if (!s) return false;
+  auto url = support::parse_url(std::string_view(s->data(), s->size()));
+  if (!url) return false;
+  out = url->href();
+  return true;
+}
+
+// A required member: present (null included, which then fails its type).
+template <class T, class Get>
+bool required_member(const json::object& o, std::string_view key, T& out, Get get) {
+  const json::value* v = o.if_contains(key);
+  return v && get(*v, out);
+}
+
+// An optional member: absent and null are both none.
+template <class T, class Get>
+bool optional_member(const json::object& o, std::string_view key, std::optional<T>& out, Get get) {
+  const json::value* v = o.if_contains(key);
+  if (!v || v->is_null()) {
+    out.reset();
+    return true;
+  }
+  T value{};
+  if (!get(*v, value)) return false;
+  out = std::move(value);
+  return true;
+}
+
+constexpr auto as_u32 = [](const json::value& v, std::uint32_t& out) { return get_int(v, out); };
+constexpr auto as_i32 = [](const json::value& v, std::int32_t& out) { return get_int(v, out); };
+constexpr auto as_string = [](const json::value& v, std::string& out) { return get_string(v, out); };
+constexpr auto as_uri = [](const json::value& v, std::string& out) { return get_uri(v, out); };
+template <class T>
+constexpr auto as_record = [](const json::value& v, T& out) { return from_json(v, out); };
+
+// A progress token is an integer or a string; only its shape matters here.
+bool token_ok(const json::object& o, std::string_view key) {
+  const json::value* v = o.if_contains(key);
+  if (!v || v->is_null() || v->is_string()) return true;
+  std::int32_t n;
+  return get_int(*v, n);
+}
+
+bool position_params_members(const json::object& o, TextDocumentPositionParams& out) {
+  return required_member(o, "textDocument", out.text_document, as_record<TextDocumentIdentifier>) &&
+         required_member(o, "position", out.position, as_record<Position>);
+}
+
+}  // namespace
+
+bool from_json(const json::value& v, Position& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "line", out.line, as_u32) && required_member(*o, "character", out.character, as_u32);
+}
+
+json::value to_json(const Position& p) {
+  return json::object{{"line", p.line}, {"character", p.character}};
+}
+
+bool from_json(const json::value& v, Range& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "start", out.start, as_record<Position>) &&
+         required_member(*o, "end", out.end, as_record<Position>);
+}
+
+json::value to_json(const Range& r) {
+  return json::object{{"start", to_json(r.start)}, {"end", to_json(r.end)}};
+}
+
+json::value to_json(const Location& l) {
+  return json::object{{"uri", l.uri}, {"range", to_json(l.range)}};
+}
+
+bool from_json(const json::value& v, TextDocumentIdentifier& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "uri", out.uri, as_uri);
+}
+
+bool from_json(const json::value& v, TextDocumentPositionParams& out) {
+  if (const json::array* a = v.if_array()) {
+    return a->size() == 2 && from_json((*a)[0], out.text_document) && from_json((*a)[1], out.position);
+  }
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out);
+}
+
+bool from_json(const json::value& v, HoverParams& out) {
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out) && token_ok(*o, "workDoneToken");
+}
+
+bool from_json(const json::value& v, GotoDefinitionParams& out) {
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out) && token_ok(*o, "workDoneToken") &&
+         token_ok(*o, "partialResultToken");
+}
+
+namespace {
+
+bool completion_context(const json::value& v, CompletionContext& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "triggerKind", out.trigger_kind, as_i32) &&
+         optional_member(*o, "triggerCharacter", out.trigger_character, as_string);
+}
+
+}  // namespace
+
+bool from_json(const json::value& v, CompletionParams& out) {
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out) && token_ok(*o, "workDoneToken") &&
+         token_ok(*o, "partialResultToken") && optional_member(*o, "context", out.context, completion_context);
+}
+
+bool from_json(const json::value& v, InitializeParams&) {
+  const json::object* o = v.if_object();
+  if (!o) return false;
+  const json::value* capabilities = o->if_contains("capabilities");
+  return capabilities && capabilities->is_object();
+}
+
+namespace {
+
+bool text_document_item(const json::value& v, TextDocumentItem& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "uri", out.uri, as_uri) &&
+         required_member(*o, "languageId", out.language_id, as_string) &&
+         required_member(*o, "version", out.version, as_i32) && required_member(*o, "text", out.text, as_string);
+}
+
+bool versioned_identifier(const json::value& v, VersionedTextDocumentIdentifier& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "uri", out.uri, as_uri) && required_member(*o, "version", out.version, as_i32);
+}
+
+bool content_change(const json::value& v, TextDocumentContentChangeEvent& out) {
+  const json::object* o = v.if_object();
+  return o && optional_member(*o, "range", out.range, as_record<Range>) &&
+         optional_member(*o, "rangeLength", out.range_length, as_u32) && required_member(*o, "text", out.text, as_string);
+}
+
+bool content_changes(const json::value& v, std::vector<TextDocumentContentChangeEvent>& out) {
+  const json::array* a = v.if_array();
+  if (!a) return false;
+  out.resize(a->size());
+  for (std::size_t i = 0; i < a->size(); ++i) {
+    if (!content_change((*a)[i], out[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool from_json(const json::value& v, DidOpenTextDocumentParams& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "textDocument", out.text_document, text_document_item);
+}
+
+bool from_json(const json::value& v, DidChangeTextDocumentParams& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "textDocument", out.text_document, versioned_identifier) &&
+         required_member(*o, "contentChanges", out.content_changes, content_changes);
+}
+
+bool from_json(const json::value& v, DidCloseTextDocumentParams& out) {
+  const json::object* o = v.if_object();
+  return o && required_member(*o, "textDocument", out.text_document, as_record<TextDocumentIdentifier>);
+}
+
+json::value to_json(const Diagnostic& d) {
+  return json::object{{"range", to_json(d.range)},
+                      {"severity", d.severity},
+                      {"source", d.source},
+                      {"message", d.message}};
+}
+
+json::value to_json(const PublishDiagnosticsParams& p) {
+  json::array diagnostics;
+  diagnostics.reserve(p.diagnostics.size());
+  for (const auto& d : p.diagnostics) diagnostics.push_back(to_json(d));
+  return json::object{{"uri", p.uri}, {"diagnostics", std::move(diagnostics)}};
+}
+
+}  // namespace qosa::lsp
