@@ -90,8 +90,10 @@ std::expected<void, IoError> InputBuffer::read_exact(std::string& out, std::uint
     const auto target = static_cast<std::size_t>(std::min<std::uint64_t>(size, grown));
     // Bytes go straight into the body, first from the buffer, then from the
     // source; a short remainder still goes through the buffer so that the
-    // next message's header comes with the same read.
-    out.resize_and_overwrite(target, [&](char* p, std::size_t n) {
+    // next message's header comes with the same read. The size given to the
+    // operation is not used: GCC 12's library passes the grown capacity.
+    out.resize_and_overwrite(target, [&](char* p, std::size_t) {
+      const std::size_t n = target;
       std::size_t filled = have;
       while (filled < n) {
         if (begin_ < end_) {

@@ -1,0 +1,119 @@
+#include "lsp/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/json/parse.hpp>
+
+#include "support/json.h"
+
+namespace qosa::lsp {
+namespace {
+
+namespace json = boost::json;
+
+// The answer as the response would carry it: the result's text, or
+// "error CODE MESSAGE".
+std::string ask(std::string_view method, std::optional<std::string_view> params,
+                const Server& server = Server{}) {
+  std::optional<json::value> value;
+  if (params) value = json::parse(*params);
+  Answer a = handle_request(std::move(value), method, server);
+  if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
+  return support::to_json_text(*a);
+}
+
+constexpr std::string_view initialize_result =
+    R"({"capabilities":{"codeActionProvider":true,"codeLensProvider":{"resolveProvider":false},)"
+    R"("completionProvider":{"resolveProvider":false,"triggerCharacters":[".",":"]},)"
+    R"("definitionProvider":true,"documentFormattingProvider":false,"documentSymbolProvider":true,)"
+    R"("hoverProvider":true,"inlayHintProvider":true,"referencesProvider":true,"renameProvider":true,)"
+    R"("semanticTokensProvider":{"full":true,"legend":{"tokenModifiers":["declaration","definition",)"
+    R"("readonly","static","deprecated","abstract","async","modification","documentation",)"
+    R"("defaultLibrary","public","exportable","domesticOnly","classified"],"tokenTypes":["namespace",)"
+    R"("type","class","enum","interface","struct","typeParameter","parameter","variable","property",)"
+    R"("enumMember","event","function","method","macro","keyword","modifier","comment","string",)"
+    R"("number","regexp","operator","decorator"]},"range":false},)"
+    R"("signatureHelpProvider":{"triggerCharacters":["(",","]},)"
+    R"("textDocumentSync":{"change":1,"openClose":true}},)"
+    R"("serverInfo":{"name":"QOSA Language Server","version":"0.9.4"}})";
+
+TEST(Dispatch, MethodsNotServed) {
+  const std::string_view methods[] = {
+      "TextDocument/hover", "textDocument/hover ", "textDocument/semanticTokens/range",
+      "textDocument/semanticTokens/full/delta", "workspace/executeCommand", "textDocument/formatting",
+      "exit", "initialized", "textDocument/didOpen", "", "Shutdown",
+  };
+  for (auto m : methods) {
+    EXPECT_EQ(ask(m, R"({"textDocument":{"uri":"file:///a"}})"),
+              "error -32601 Method not found: " + std::string(m));
+  }
+}
+
+TEST(Dispatch, Shutdown) {
+  EXPECT_EQ(ask("shutdown", std::nullopt), "null");
+  EXPECT_EQ(ask("shutdown", "[1,2]"), "null");
+}
+
+TEST(Dispatch, Initialize) {
+  EXPECT_EQ(ask("initialize", R"({"capabilities":{}})"), initialize_result);
+  EXPECT_EQ(ask("initialize",
+                R"({"processId":12,"rootUri":"file:///w","capabilities":{"textDocument":{"hover":)"
+                R"({"contentFormat":["markdown"]}},"general":{"positionEncodings":["utf-16"]}},)"
+                R"("initializationOptions":{"x":1},"trace":"off"})"),
+            initialize_result);
+  const std::optional<std::string_view> invalid[] = {
+      std::nullopt, "\"x\"", "[]", "5", R"({"processId":null})", R"({"capabilities":null})",
+      R"({"capabilities":[]})",
+  };
+  for (auto p : invalid) {
+    EXPECT_EQ(ask("initialize", p), "error -32600 Invalid initialize params") << p.value_or("none");
+  }
+}
+
+TEST(Dispatch, SerializationError) {
+  const ResponseError e = serialization_error("key must be a string");
+  EXPECT_EQ(e.code, -32603);
+  EXPECT_EQ(e.message, "Serialization error: key must be a string");
+  EXPECT_FALSE(e.data);
+}
+
+TEST(RawLookups, MissingLevelsReadAsNull) {
+  const json::value v = json::parse(R"({"textDocument":{"uri":"file:///a"},"position":{"line":2.0,"character":-1},"n":[1]})");
+  EXPECT_EQ(lookup(lookup(v, "textDocument"), "uri"), json::value("file:///a"));
+  EXPECT_TRUE(lookup(lookup(v, "missing"), "uri").is_null());
+  EXPECT_TRUE(lookup(lookup(v, "n"), "uri").is_null());
+  EXPECT_TRUE(lookup(json::value(nullptr), "textDocument").is_null());
+  EXPECT_TRUE(lookup(json::value("str"), "textDocument").is_null());
+
+  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "line")), std::nullopt);
+  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "character")), std::nullopt);
+  EXPECT_EQ(raw_unsigned(json::parse("18446744073709551615")), 18446744073709551615u);
+  EXPECT_EQ(raw_unsigned(json::parse("0")), 0u);
+  EXPECT_EQ(raw_unsigned(json::parse("1e2")), std::nullopt);
+}
+
+json::value one_lens(std::string_view text, std::string_view uri) {
+  return json::array{json::object{{"uri", uri}, {"size", text.size()}}};
+}
+
+TEST(CodeLensWrapper, Errors) {
+  Server server;
+  open_document(server.documents, "file:///a.qosa", "fonksiyon f() {}", 1);
+  const DocumentSnapshot snapshot = snapshot_documents(server.documents);
+  auto lens = [&](std::string_view params) -> std::string {
+    Answer a = handle_code_lens(json::parse(params), snapshot, one_lens);
+    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
+    return support::to_json_text(*a);
+  };
+  EXPECT_EQ(lens("null"), "error -32603 Code lens error: Missing textDocument.uri");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":5}})"), "error -32603 Code lens error: Missing textDocument.uri");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///b.qosa"}})"),
+            "error -32603 Code lens error: Document not found");
+  // Raw uris are looked up as sent, not as the URL module prints them.
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"FILE:///a.qosa"}})"),
+            "error -32603 Code lens error: Document not found");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///a.qosa"}})"), R"([{"size":16,"uri":"file:///a.qosa"}])");
+}
+
+}  // namespace
+}  // namespace qosa::lsp

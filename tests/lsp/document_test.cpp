@@ -1,0 +1,126 @@
+#include "lsp/document.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace qosa::lsp {
+namespace {
+
+TEST(PositionToOffset, Table) {
+  struct Case {
+    std::string_view text;
+    std::uint32_t line, character;
+    std::optional<std::uint64_t> offset;
+  };
+  const Case cases[] = {
+      {"ab\ncd", 1, 1, 4},
+      {"ab\r\ncd", 1, 1, 5},    // "\r\n" counts two bytes
+      {"abc", 0, 10, 3},        // clamped to the line's end
+      {"ab\r\ncd", 0, 5, 2},    // the end of a line stops before its break
+      {"a\rb\ncd", 1, 0, 4},    // a lone "\r" belongs to the line
+      {"abc\n", 1, 0, 4},       // past the last line: the length
+      {"abc", 1, 0, 4},         // ... plus one without a final break
+      {"", 0, 0, 0},
+      {"", 3, 3, 0},
+      // Columns count UTF-16 units: "ç" is one unit and two bytes, so
+      // column 1 is byte 2, just after the letter.
+      {"çb", 0, 1, 2},
+      {"ğüş\nçö", 1, 2, 11},
+      {"İı", 0, 2, 4},
+      // "😀" is two units and four bytes; column 1 falls inside it.
+      {"😀x", 0, 2, 4},
+      {"😀x", 0, 1, std::nullopt},
+      {"😀x", 0, 3, 5},
+      {"x😀", 0, 9, 5},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(position_to_offset(c.text, c.line, c.character), c.offset)
+        << c.text << " (" << c.line << "," << c.character << ")";
+  }
+}
+
+TextDocumentContentChangeEvent ranged(std::uint32_t l1, std::uint32_t c1, std::uint32_t l2,
+                                      std::uint32_t c2, std::string text) {
+  return {Range{{l1, c1}, {l2, c2}}, std::nullopt, std::move(text)};
+}
+
+TextDocumentContentChangeEvent whole(std::string text) { return {std::nullopt, std::nullopt, std::move(text)}; }
+
+constexpr std::string_view uri = "file:///a.qosa";
+
+std::string changed(std::string text, std::vector<TextDocumentContentChangeEvent> changes) {
+  DocumentStore store;
+  open_document(store, std::string(uri), std::move(text), 1);
+  apply_changes(store, uri, std::move(changes), 2);
+  const Document* d = get_document(store, uri);
+  EXPECT_EQ(d->version, 2);
+  return d->text;
+}
+
+TEST(ApplyChanges, RangedChanges) {
+  struct Case {
+    std::string text;
+    TextDocumentContentChangeEvent change;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"ab\ncd", ranged(1, 0, 1, 1, "X"), "ab\nXd"},
+      {"ab\r\ncd", ranged(1, 0, 1, 1, "X"), "ab\r\nXd"},
+      {"abc\n", ranged(1, 0, 1, 0, "d"), "abc\nd"},
+      {"abc", ranged(1, 0, 1, 0, "d"), "abc"},            // out of bounds: skipped
+      {"abc", ranged(0, 10, 0, 10, "!"), "abc!"},
+      {"abc", ranged(0, 2, 0, 1, "X"), "abc"},            // start after end: skipped
+      {"ab\ncd", ranged(0, 1, 1, 1, ""), "ad"},
+      // Turkish letters: one UTF-16 unit, two bytes each.
+      {"değişken x = 1", ranged(0, 9, 0, 10, "y"), "değişken y = 1"},
+      {"ğüş\nçö", ranged(1, 1, 1, 2, "o"), "ğüş\nço"},
+      // An emoji is two units; a range that splits it is skipped.
+      {"a😀b", ranged(0, 1, 0, 3, "-"), "a-b"},
+      {"a😀b", ranged(0, 2, 0, 3, "-"), "a😀b"},
+      {"a😀b", ranged(0, 1, 0, 2, "-"), "a😀b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(changed(c.text, {c.change}), c.expected) << c.text;
+}
+
+TEST(ApplyChanges, ListsApplyInOrder) {
+  EXPECT_EQ(changed("old", {whole("ab\ncd"), ranged(1, 0, 1, 1, "X")}), "ab\nXd");
+  EXPECT_EQ(changed("abc", {ranged(0, 3, 0, 2, "!"), ranged(0, 0, 0, 1, "A")}), "Abc");
+  EXPECT_EQ(changed("abc", {}), "abc");
+}
+
+TEST(DocumentStore, OpenChangeClose) {
+  DocumentStore store;
+  apply_changes(store, uri, {whole("x")}, 3);
+  EXPECT_EQ(get_document(store, uri), nullptr);
+
+  open_document(store, std::string(uri), "one", 1);
+  open_document(store, std::string(uri), "two", 5);
+  ASSERT_EQ(store.documents.size(), 1u);
+  EXPECT_EQ(get_document(store, uri)->text, "two");
+  EXPECT_EQ(get_document(store, uri)->version, 5);
+  EXPECT_EQ(get_document(store, uri)->uri, uri);
+  EXPECT_EQ(get_document(store, "FILE:///a.qosa"), nullptr);  // keys compare byte for byte
+
+  close_document(store, "file:///other.qosa");
+  EXPECT_EQ(store.documents.size(), 1u);
+  close_document(store, uri);
+  EXPECT_TRUE(store.documents.empty());
+}
+
+TEST(DocumentSnapshot, SeesEveryOpenText) {
+  DocumentStore store;
+  EXPECT_TRUE(snapshot_documents(store).empty());
+  open_document(store, "file:///a", "A", 1);
+  open_document(store, "file:///b", "B", 1);
+  const DocumentSnapshot snapshot = snapshot_documents(store);
+  EXPECT_EQ(snapshot.size(), 2u);
+  EXPECT_EQ(snapshot.text("file:///a"), "A");
+  EXPECT_EQ(snapshot.text("file:///c"), std::nullopt);
+  std::map<std::string, std::string> seen;
+  snapshot.for_each([&](std::string_view u, std::string_view t) { seen[std::string(u)] = t; });
+  EXPECT_EQ(seen, (std::map<std::string, std::string>{{"file:///a", "A"}, {"file:///b", "B"}}));
+}
+
+}  // namespace
+}  // namespace qosa::lsp
