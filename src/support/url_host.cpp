@@ -2,8 +2,8 @@
 
 #include <unicode/uidna.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <utility>
 
