@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace qosa::lexer {
 namespace {
@@ -12,6 +13,17 @@ struct Keyword {
   std::string_view text;
   TokenKind kind;
 };
+
+// The first eight bytes as one number, first byte most significant, so that
+// comparing heads orders texts of one length by their bytes.
+constexpr std::uint64_t head_of(std::string_view text) {
+  std::uint64_t head = 0;
+  const std::size_t n = text.size() < 8 ? text.size() : 8;
+  for (std::size_t i = 0; i < n; ++i) {
+    head |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * (7 - i));
+  }
+  return head;
+}
 
 constexpr std::size_t count_keyword_texts() {
   std::size_t n = 0;
@@ -44,6 +56,13 @@ constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {
 }();
 
 constexpr std::size_t kMaxLength = kKeywords.back().text.size();
+
+// The heads of kKeywords, packed together so that a search reads few cache lines.
+constexpr std::array<std::uint64_t, kKeywordCount> kHeads = [] {
+  std::array<std::uint64_t, kKeywordCount> heads{};
+  for (std::size_t i = 0; i < kKeywordCount; ++i) heads[i] = head_of(kKeywords[i].text);
+  return heads;
+}();
 
 // kFirst[len] .. kFirst[len + 1] are the keywords of byte length `len`.
 constexpr std::array<std::uint16_t, kMaxLength + 2> kFirst = [] {
@@ -86,12 +105,22 @@ constexpr std::array<std::string_view, count_two_word_texts()> kFirstWords = [] 
 std::optional<TokenKind> find_keyword(std::string_view word) {
   const std::size_t len = word.size();
   if (len == 0 || len > kMaxLength) return std::nullopt;
-  const Keyword* first = kKeywords.data() + kFirst[len];
-  const Keyword* last = kKeywords.data() + kFirst[len + 1];
-  // Same length throughout, so ordering by bytes is plain string order.
-  const Keyword* it = std::lower_bound(
-      first, last, word, [](const Keyword& k, std::string_view w) { return k.text < w; });
-  if (it != last && it->text == word) return it->kind;
+  if (kFirst[len] == kFirst[len + 1]) return std::nullopt;
+  const std::uint64_t head = head_of(word);
+  // Texts of one length are in byte order, so their heads are sorted too.
+  // A lower bound without branches: which half to keep is unpredictable.
+  const std::size_t end = kFirst[len + 1];
+  std::size_t i = kFirst[len];
+  for (std::size_t count = end - i; count > 1;) {
+    const std::size_t half = count / 2;
+    i = kHeads[i + half] < head ? i + half : i;
+    count -= half;
+  }
+  i += kHeads[i] < head;
+  // Texts longer than eight bytes may share a head.
+  for (; i < end && kHeads[i] == head; ++i) {
+    if (len <= 8 || word.substr(8) == kKeywords[i].text.substr(8)) return kKeywords[i].kind;
+  }
   return std::nullopt;
 }
 

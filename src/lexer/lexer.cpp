@@ -62,15 +62,68 @@ std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
 }
 
 void Lexer::count_through(std::size_t end) {
-  for (; pos_ < end; ++pos_) {
-    const auto b = static_cast<unsigned char>(text_[pos_]);
+  const char* const s = text_.data();
+  std::uint64_t line = line_;
+  std::uint64_t column = column_;
+  for (std::size_t i = pos_; i < end; ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
     if (b == '\n') {
-      ++line_;
-      column_ = 1;
+      ++line;
+      column = 1;
     } else if (!is_continuation(b)) {
-      ++column_;
+      ++column;
     }
   }
+  pos_ = end;
+  line_ = line;
+  column_ = column;
+}
+
+// Positions live in locals inside the loops: the text is read through a char
+// pointer, which may alias the members, so the compiler would reload them.
+// Inlined into next_token: as a call, its stores of line and column would
+// meet a wide reload of both and stall store forwarding.
+[[gnu::always_inline]] inline void Lexer::skip_trivia() {
+  const char* const s = text_.data();
+  const std::size_t n = text_.size();
+  std::size_t i = pos_;
+  std::uint64_t column = column_;
+  while (i < n) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
+      ++i;
+      ++column;
+    } else if (b == '\n') {
+      ++i;
+      ++line_;
+      column = 1;
+    } else if (b == '/' && i + 1 < n && s[i + 1] == '/') {
+      // Up to the line break, which stays unread.
+      i += 2;
+      column += 2;
+      while (i < n && s[i] != '\n' && s[i] != '\r') {
+        column += !is_continuation(static_cast<unsigned char>(s[i]));
+        ++i;
+      }
+    } else if (b == '/' && i + 1 < n && s[i + 1] == '*') {
+      // Block comments do not nest; the "*" of the opener cannot close it.
+      const std::size_t close = text_.find("*/", i + 2);
+      pos_ = i;
+      column_ = column;
+      count_through(close == std::string_view::npos ? n : close + 2);
+      i = pos_;
+      column = column_;
+    } else if (b >= 0x80) {
+      std::size_t len = 0;
+      if (!(classes_at(i, len) & kWhite)) break;
+      i += len;
+      ++column;
+    } else {
+      break;
+    }
+  }
+  pos_ = i;
+  column_ = column;
 }
 
 Token Lexer::next_token() {
@@ -82,40 +135,6 @@ Token Lexer::next_token() {
   last_span_.column = column;
   last_span_.length = column_ > column ? column_ - column : 1;
   return token;
-}
-
-void Lexer::skip_trivia() {
-  const std::size_t n = text_.size();
-  while (pos_ < n) {
-    const auto b = static_cast<unsigned char>(text_[pos_]);
-    if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
-      ++pos_;
-      ++column_;
-    } else if (b == '\n') {
-      ++pos_;
-      ++line_;
-      column_ = 1;
-    } else if (b == '/' && byte_at(pos_ + 1) == '/') {
-      // Up to the line break, which stays unread.
-      pos_ += 2;
-      column_ += 2;
-      while (pos_ < n && text_[pos_] != '\n' && text_[pos_] != '\r') {
-        column_ += !is_continuation(static_cast<unsigned char>(text_[pos_]));
-        ++pos_;
-      }
-    } else if (b == '/' && byte_at(pos_ + 1) == '*') {
-      // Block comments do not nest; the "*" of the opener cannot close it.
-      const std::size_t close = text_.find("*/", pos_ + 2);
-      count_through(close == std::string_view::npos ? n : close + 2);
-    } else if (b >= 0x80) {
-      std::size_t len = 0;
-      if (!(classes_at(pos_, len) & kWhite)) return;
-      pos_ += len;
-      ++column_;
-    } else {
-      return;
-    }
-  }
 }
 
 Token Lexer::single(TokenKind kind, std::size_t chars) {
@@ -170,21 +189,25 @@ Token Lexer::scan_token() {
 }
 
 Token Lexer::scan_identifier() {
+  const char* const s = text_.data();
   const std::size_t start = pos_;
   const std::size_t n = text_.size();
+  const CharClassTable& table = *classes_;
+  std::size_t i = pos_;
   std::uint64_t chars = 0;
-  while (pos_ < n) {
-    const auto b = static_cast<unsigned char>(text_[pos_]);
+  while (i < n) {
+    const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
-      if (!((*classes_)[b] & kIdentContinue)) break;
-      ++pos_;
+      if (!(table[b] & kIdentContinue)) break;
+      ++i;
     } else {
       std::size_t len = 0;
-      if (!(classes_at(pos_, len) & kIdentContinue)) break;
-      pos_ += len;
+      if (!(classes_at(i, len) & kIdentContinue)) break;
+      i += len;
     }
     ++chars;
   }
+  pos_ = i;
   column_ += chars;
   const std::string_view word = text_.substr(start, pos_ - start);
 
@@ -281,54 +304,60 @@ Token Lexer::scan_double_quoted() {
 }
 
 Token Lexer::scan_quoted(char quote) {
-  ++pos_;
-  ++column_;
+  const char* const s = text_.data();
   const std::size_t n = text_.size();
+  std::size_t i = pos_ + 1;
+  std::uint64_t line = line_;
+  std::uint64_t column = column_ + 1;
   std::string value;
-  std::size_t segment = pos_;  // start of the bytes not yet copied into `value`
-  while (pos_ < n) {
-    const char c = text_[pos_];
+  std::size_t segment = i;  // start of the bytes not yet copied into `value`
+  bool closed = false;
+  while (i < n) {
+    const char c = s[i];
     if (c == quote) {
-      value.append(text_.substr(segment, pos_ - segment));
-      ++pos_;
-      ++column_;
-      return make_string(std::move(value));
+      closed = true;
+      break;
     }
-    if (c == '\\') {
-      value.append(text_.substr(segment, pos_ - segment));
-      const int next = byte_at(pos_ + 1);
-      char escaped = 0;
-      if (next == 'n') escaped = '\n';
-      else if (next == 'r') escaped = '\r';
-      else if (next == 't') escaped = '\t';
-      else if (next == '0') escaped = '\0';
-      else if (next == '\\') escaped = '\\';
-      else if (next == quote) escaped = quote;
-      else {
-        // Unknown escape (or the end of the text): the backslash stays, and
-        // the character after it is read as an ordinary one.
-        segment = pos_;
-        ++pos_;
-        ++column_;
-        continue;
+    if (c != '\\') {
+      if (c == '\n') {
+        ++line;
+        column = 1;
+      } else if (!is_continuation(static_cast<unsigned char>(c))) {
+        ++column;
       }
-      value.push_back(escaped);
-      pos_ += 2;
-      column_ += 2;
-      segment = pos_;
+      ++i;
       continue;
     }
-    const auto b = static_cast<unsigned char>(c);
-    if (b == '\n') {
-      ++line_;
-      column_ = 1;
-    } else if (!is_continuation(b)) {
-      ++column_;
+    const int next = byte_at(i + 1);
+    char escaped = 0;
+    if (next == 'n') escaped = '\n';
+    else if (next == 'r') escaped = '\r';
+    else if (next == 't') escaped = '\t';
+    else if (next == '0') escaped = '\0';
+    else if (next == '\\') escaped = '\\';
+    else if (next == quote) escaped = quote;
+    else {
+      // Not an escape (or the end of the text): the backslash stays, and the
+      // character after it is read as an ordinary one.
+      ++i;
+      ++column;
+      continue;
     }
-    ++pos_;
+    value.append(s + segment, i - segment);
+    value.push_back(escaped);
+    i += 2;
+    column += 2;
+    segment = i;
   }
-  // Unterminated: the text collected up to the end.
-  value.append(text_.substr(segment));
+  // Unterminated, the string is what was collected up to the end.
+  value.append(s + segment, i - segment);
+  if (closed) {
+    ++i;
+    ++column;
+  }
+  pos_ = i;
+  line_ = line;
+  column_ = column;
   return make_string(std::move(value));
 }
 

@@ -1,0 +1,58 @@
+// Lexing throughput on a generated program of about 10 MB in each keyword language.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "lexer/lexer.h"
+#include "program_generator.h"
+
+namespace {
+
+using qosa::bench::KeywordLanguage;
+using qosa::lexer::Lexer;
+using qosa::lexer::SourceName;
+using qosa::lexer::TokenKind;
+
+constexpr std::size_t kProgramBytes = 10u << 20;
+
+const std::string& program(KeywordLanguage language) {
+  static const std::string turkish = qosa::bench::generate_program(kProgramBytes, KeywordLanguage::Turkish);
+  static const std::string english = qosa::bench::generate_program(kProgramBytes, KeywordLanguage::English);
+  return language == KeywordLanguage::Turkish ? turkish : english;
+}
+
+// Lexes the whole text and returns the number of tokens before the end.
+std::size_t lex(const std::string& text, std::uint64_t* end_line = nullptr) {
+  Lexer lexer = qosa::lexer::lexer_new(text, SourceName{"<stdin>", 0});
+  std::size_t tokens = 0;
+  for (;;) {
+    const auto token = lexer.next_token();
+    if (token.kind == TokenKind::Eof) break;
+    benchmark::DoNotOptimize(token);
+    ++tokens;
+  }
+  if (end_line) *end_line = lexer.last_span().line;
+  return tokens;
+}
+
+void lex_program(benchmark::State& state, KeywordLanguage language) {
+  const std::string& text = program(language);
+  // An early end of input would make the figure meaningless.
+  std::uint64_t end_line = 0;
+  const std::size_t tokens = lex(text, &end_line);
+  if (end_line != static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1) {
+    state.SkipWithError("the generated program stops before its end");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(lex(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["tokens"] = static_cast<double>(tokens);
+  state.counters["bytes"] = static_cast<double>(text.size());
+}
+
+BENCHMARK_CAPTURE(lex_program, turkish, KeywordLanguage::Turkish)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lex_program, english, KeywordLanguage::English)->Unit(benchmark::kMillisecond);
+
+}  // namespace
