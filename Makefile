@@ -22,7 +22,8 @@ test: build
 
 bench: build
 	@$(BUILD)/bench/qosa-bench-micro
-	@bench/replay.sh $(BUILD)/qosa-lsp
+	@$(CXX) -std=c++23 -O2 -Wall -Ibench bench/replay.cpp -o $(BUILD)/bench/qosa-replay -pthread
+	@$(BUILD)/bench/qosa-replay $(BUILD)/qosa-lsp
 
 clean:
 	rm -rf build

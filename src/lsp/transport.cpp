@@ -365,6 +365,9 @@ std::string position_text(std::string_view body, std::size_t pos) {
 std::expected<json::value, IoError> parse_body(std::string_view body) {
   json::parse_options options;
   options.max_depth = max_json_depth;
+  // The body was validated as a whole just before; checking again per string
+  // would only cost time. Escapes are still checked: a lone surrogate fails.
+  options.allow_invalid_utf8 = true;
   json::parser parser(json::storage_ptr(), options);
   boost::system::error_code ec;
   const std::size_t pos = parser.write(body.data(), body.size(), ec);
