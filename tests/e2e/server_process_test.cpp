@@ -50,9 +50,12 @@ Lines split_lines(const std::string& text) {
 }
 
 // `closed_stdout`: stdout is a pipe whose reading end is already closed.
-Outcome run_server(const std::string& input, bool closed_stdout = false) {
-  const std::string in_path = temp_path("in"), out_path = temp_path("out"), err_path = temp_path("err");
-  {
+// `stdin_path`, when given, is opened as stdin instead of the input.
+Outcome run_server(const std::string& input, bool closed_stdout = false,
+                   const char* stdin_path = nullptr) {
+  const std::string in_path = stdin_path ? stdin_path : temp_path("in");
+  const std::string out_path = temp_path("out"), err_path = temp_path("err");
+  if (!stdin_path) {
     std::ofstream in(in_path, std::ios::binary);
     in << input;
   }
@@ -80,7 +83,7 @@ Outcome run_server(const std::string& input, bool closed_stdout = false) {
   outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (!closed_stdout) outcome.out = read_file(out_path);
   outcome.err = split_lines(read_file(err_path));
-  std::remove(in_path.c_str());
+  if (!stdin_path) std::remove(in_path.c_str());
   std::remove(out_path.c_str());
   std::remove(err_path.c_str());
   return outcome;
@@ -149,6 +152,13 @@ TEST(Session, EndsOnEachFatalError) {
     EXPECT_EQ(o.out, "") << c.error;
     EXPECT_EQ(o.err, with_start({"Sunucu hatası: " + c.error + "\n"}));
   }
+}
+
+TEST(Session, EndsOnAFailedRead) {
+  // Reading a directory fails with the system's error.
+  const Outcome o = run_server("", false, "/");
+  EXPECT_EQ(o.exit_code, 1);
+  EXPECT_EQ(o.err, with_start({"Sunucu hatası: Is a directory (os error 21)\n"}));
 }
 
 TEST(Session, AnswersBeforeAFatalErrorAreWritten) {
