@@ -1,0 +1,261 @@
+// Parser state and stepping, the statement loops, parameters and types.
+#include "parser/parser.h"
+
+namespace qosa::parser {
+
+using lexer::Token;
+using lexer::TokenKind;
+
+Parser parser_new(lexer::Lexer lexer, Arena& arena) {
+  Parser parser{.lexer = std::move(lexer), .arena = &arena};
+  parser.current = parser.lexer.next_token();
+  parser.current_span = parser.lexer.last_span();
+  if (parser.current.kind == TokenKind::Eof) {
+    parser.next = parser.current;
+    parser.next_span = parser.current_span;
+  } else {
+    parser.next = parser.lexer.next_token();
+    parser.next_span = parser.lexer.last_span();
+  }
+  parser.file_name = arena.copy(parser.current_span.file);
+  return parser;
+}
+
+void advance(Parser& parser) {
+  // The lexer gives end of input also for a character that starts no token;
+  // nothing after it is read, so a statement that ends on it ends the parse.
+  if (parser.next.kind == TokenKind::Eof) {
+    parser.current = parser.next;
+    parser.current_span = parser.next_span;
+    return;
+  }
+  parser.current = std::move(parser.next);
+  parser.current_span = std::move(parser.next_span);
+  parser.next = parser.lexer.next_token();
+  parser.next_span = parser.lexer.last_span();
+}
+
+bool token_equals(const Token& token, const Token& fixed) {
+  if (token.kind != fixed.kind) return false;
+  switch (token.kind) {
+    case TokenKind::Identifier:
+    case TokenKind::String:
+      return token.text == fixed.text;
+    case TokenKind::Integer:
+      return token.integer == fixed.integer;
+    case TokenKind::Float:
+      return token.floating == fixed.floating;
+    default:
+      return true;
+  }
+}
+
+bool is_kind(const Token& token, TokenKind kind) { return token.kind == kind; }
+
+Text keep_text(Parser& parser, std::string_view text) { return parser.arena->copy(text); }
+
+NodeSpan keep_span(Parser& parser, const lexer::Span& span) {
+  Text file = span.file == parser.file_name ? parser.file_name : keep_text(parser, span.file);
+  return NodeSpan{file, span.flag, span.line, span.column, span.length};
+}
+
+namespace {
+
+bool is_block_terminator(TokenKind kind) {
+  switch (kind) {
+    case TokenKind::RightBrace:
+    case TokenKind::Degilse:
+    case TokenKind::VeyaEger:
+    case TokenKind::Fonksiyon:
+    case TokenKind::Modul:
+    case TokenKind::Son:
+    case TokenKind::Else:
+    case TokenKind::Elif:
+    case TokenKind::Fn:
+    case TokenKind::Module:
+    case TokenKind::End:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool is_block_opener(TokenKind kind) {
+  return kind == TokenKind::LeftBrace || kind == TokenKind::Yap || kind == TokenKind::Do;
+}
+
+// Statements until `stop` holds for the current token or the text ends.
+template <class Stop>
+StmtList statement_loop(Parser& parser, Stop stop) {
+  ListBuilder<const Stmt*> list(parser.scratch.stmts);
+  while (parser.current.kind != TokenKind::Eof && !stop(parser.current.kind)) {
+    if (const Stmt* stmt = parse_statement(parser)) list.push(stmt);
+    advance(parser);
+  }
+  return list.finish(*parser.arena);
+}
+
+}  // namespace
+
+StmtList parse_program(Parser& parser) {
+  return statement_loop(parser, [](TokenKind) { return false; });
+}
+
+StmtList parse_block(Parser& parser) {
+  advance(parser);
+  if (is_block_opener(parser.current.kind)) advance(parser);
+  return statement_loop(parser, is_block_terminator);
+}
+
+StmtList parse_until_end(Parser& parser) {
+  return statement_loop(parser, [](TokenKind) { return false; });
+}
+
+std::optional<Seq<Param>> parse_params(Parser& parser) {
+  ListBuilder<Param> list(parser.scratch.params);
+  if (parser.next.kind == TokenKind::RightParen) {
+    advance(parser);
+    return list.finish(*parser.arena);
+  }
+  advance(parser);
+  std::optional<Param> param = parse_param(parser);
+  if (!param) return std::nullopt;
+  list.push(*param);
+  while (parser.next.kind == TokenKind::Comma) {
+    advance(parser);
+    advance(parser);
+    param = parse_param(parser);
+    if (!param) return std::nullopt;
+    list.push(*param);
+  }
+  if (parser.next.kind != TokenKind::RightParen) return std::nullopt;
+  advance(parser);
+  return list.finish(*parser.arena);
+}
+
+std::optional<Param> parse_param(Parser& parser) {
+  Param param;
+  const Token& token = parser.current;
+  switch (token.kind) {
+    case TokenKind::Identifier:
+      param.name = keep_text(parser, token.text);
+      break;
+    case TokenKind::Gpio:
+    case TokenKind::GirisCikis:
+      param.name = "gpio";
+      break;
+    case TokenKind::Tamsayi:
+    case TokenKind::Ondalik:
+    case TokenKind::Yazi:
+    case TokenKind::Mantiksal:
+    case TokenKind::Liste:
+      param.name = lexer::info(token.kind).text;
+      break;
+    default:
+      if (token.kind >= TokenKind::Task && token.kind <= TokenKind::Kb) {
+        param.name = lexer::info(token.kind).name_text;
+        break;
+      }
+      return std::nullopt;
+  }
+  if (parser.next.kind == TokenKind::Colon) {
+    advance(parser);
+    advance(parser);
+    param.type = parse_type(parser);
+    if (!param.type) return std::nullopt;
+  }
+  return param;
+}
+
+namespace {
+
+// Entered on "("; a tuple type named "demet" with its element types.
+std::optional<TypeRef> parse_tuple_type(Parser& parser) {
+  ListBuilder<TypeRef> elements(parser.scratch.types);
+  advance(parser);
+  if (parser.current.kind == TokenKind::RightParen) return TypeRef{"demet", {}};
+  std::optional<TypeRef> element = parse_type(parser);
+  if (!element) return std::nullopt;
+  elements.push(*element);
+  bool closed = false;
+  while (parser.next.kind == TokenKind::Comma) {
+    advance(parser);
+    advance(parser);
+    if (parser.current.kind == TokenKind::RightParen) {
+      closed = true;
+      break;
+    }
+    element = parse_type(parser);
+    if (!element) return std::nullopt;
+    elements.push(*element);
+  }
+  if (!closed) {
+    advance(parser);
+    if (parser.current.kind != TokenKind::RightParen) return std::nullopt;
+  }
+  return TypeRef{"demet", elements.finish(*parser.arena)};
+}
+
+// After a named type, on "<": the arguments up to the closing ">".
+std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
+  ListBuilder<TypeRef> arguments(parser.scratch.types);
+  advance(parser);
+  advance(parser);
+  std::optional<TypeRef> argument = parse_type(parser);
+  if (!argument) return std::nullopt;
+  arguments.push(*argument);
+  while (parser.next.kind == TokenKind::Comma) {
+    advance(parser);
+    advance(parser);
+    argument = parse_type(parser);
+    if (!argument) return std::nullopt;
+    arguments.push(*argument);
+  }
+  advance(parser);
+  if (parser.current.kind != TokenKind::Greater) return std::nullopt;
+  return arguments.finish(*parser.arena);
+}
+
+}  // namespace
+
+std::optional<TypeRef> parse_type(Parser& parser) {
+  DepthGuard depth(parser);
+  if (!depth) return std::nullopt;
+  TypeRef type;
+  const Token& token = parser.current;
+  switch (token.kind) {
+    case TokenKind::LeftParen:
+      return parse_tuple_type(parser);
+    case TokenKind::Tamsayi:
+    case TokenKind::Ondalik:
+    case TokenKind::Yazi:
+    case TokenKind::Mantiksal:
+      type.name = lexer::info(token.kind).text;
+      break;
+    case TokenKind::Int:
+      type.name = "integer";
+      break;
+    case TokenKind::FloatType:
+      type.name = "float";
+      break;
+    case TokenKind::StringType:
+      type.name = "string";
+      break;
+    case TokenKind::Bool:
+      type.name = "boolean";
+      break;
+    case TokenKind::Identifier:
+      type.name = keep_text(parser, token.text);
+      break;
+    default:
+      return std::nullopt;
+  }
+  if (parser.next.kind == TokenKind::Less) {
+    std::optional<Seq<TypeRef>> arguments = parse_type_arguments(parser);
+    if (!arguments) return std::nullopt;
+    type.arguments = *arguments;
+  }
+  return type;
+}
+
+}  // namespace qosa::parser

@@ -1,0 +1,176 @@
+// The QOSA recursive-descent parser: its state, stepping, and every construct
+// reader. Each reader starts with the current token on the construct's first
+// token and, on success, ends with the current token on its last token.
+// "Nothing" is a null pointer or an empty optional.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "lexer/lexer.h"
+#include "lexer/token.h"
+#include "parser/arena.h"
+#include "parser/ast.h"
+
+namespace qosa::parser {
+
+// Nesting deeper than this yields nothing, so that no source can exhaust the
+// stack. Statements, expressions, types and patterns share the one count.
+inline constexpr int kMaxDepth = 256;
+
+// Elements of lists being built. Nested lists of one type share a vector in
+// stack order; a finished list is copied into the arena.
+struct Scratch {
+  std::vector<const Stmt*> stmts;
+  std::vector<const Expr*> exprs;
+  std::vector<Text> texts;
+  std::vector<Param> params;
+  std::vector<TypeRef> types;
+  std::vector<StructField> fields;
+  std::vector<UseItem> use_items;
+  std::vector<ExportItem> export_items;
+  std::vector<AttrArg> attr_args;
+  std::vector<QosPolicy> policies;
+  std::vector<TaskSetting> settings;
+  std::vector<MatchArm> arms;
+  std::vector<Pattern> patterns;
+  std::vector<AsmOperand> asm_operands;
+};
+
+struct Parser {
+  lexer::Token current;
+  lexer::Token next;
+  lexer::Lexer lexer;
+  lexer::Span current_span;
+  lexer::Span next_span;
+
+  Arena* arena;
+  Scratch scratch;
+  Text file_name;  // the source name, once in the arena, for spans kept in the tree
+  int depth = 0;
+};
+
+// Holds one level of nesting for as long as it lives; false past kMaxDepth.
+class DepthGuard {
+ public:
+  explicit DepthGuard(Parser& parser) : parser_(parser) { ++parser_.depth; }
+  ~DepthGuard() { --parser_.depth; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+  explicit operator bool() const { return parser_.depth <= kMaxDepth; }
+
+ private:
+  Parser& parser_;
+};
+
+// Collects the elements of one list; the elements are dropped again when the
+// list is abandoned.
+template <class T>
+class ListBuilder {
+ public:
+  explicit ListBuilder(std::vector<T>& scratch) : scratch_(scratch), mark_(scratch.size()) {}
+  ~ListBuilder() { scratch_.resize(mark_); }
+  ListBuilder(const ListBuilder&) = delete;
+  ListBuilder& operator=(const ListBuilder&) = delete;
+
+  void push(const T& item) { scratch_.push_back(item); }
+  std::size_t size() const { return scratch_.size() - mark_; }
+  Seq<T> finish(Arena& arena) {
+    Seq<T> items =
+        arena.copy_list(Seq<T>(scratch_.data() + mark_, scratch_.size() - mark_));
+    scratch_.resize(mark_);
+    return items;
+  }
+
+ private:
+  std::vector<T>& scratch_;
+  std::size_t mark_;
+};
+
+// A new node of kind T, every field zeroed.
+template <class T>
+T* make_node(Parser& parser) {
+  T* node = parser.arena->make<T>();
+  node->kind = T::kKind;
+  return node;
+}
+
+// ---- Core (core.cpp) ----
+
+// Reads the first two tokens. The arena receives every node of the parse.
+Parser parser_new(lexer::Lexer lexer, Arena& arena);
+void advance(Parser& parser);
+bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
+bool is_kind(const lexer::Token& token, lexer::TokenKind kind);
+
+StmtList parse_program(Parser& parser);
+// Entered on the token before the block; ends on the block's terminator.
+StmtList parse_block(Parser& parser);
+// Statements from the current token up to the end of the text.
+StmtList parse_until_end(Parser& parser);
+// Entered on "("; ends on ")".
+std::optional<Seq<Param>> parse_params(Parser& parser);
+std::optional<Param> parse_param(Parser& parser);
+std::optional<TypeRef> parse_type(Parser& parser);
+
+// Texts and spans copied into the tree's arena.
+Text keep_text(Parser& parser, std::string_view text);
+NodeSpan keep_span(Parser& parser, const lexer::Span& span);
+
+// ---- Statements (statements.cpp) ----
+
+const Stmt* parse_statement(Parser& parser);
+
+// ---- Expressions (expressions.cpp) ----
+
+const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence);
+// Entered on "("; the inner expression itself or a Tuple; ends on ")".
+const Expr* parse_paren(Parser& parser);
+// Entered on "["; ends on "]".
+const Expr* parse_list_literal(Parser& parser);
+// Entered on "("; ends on ")".
+std::optional<ExprList> parse_call_args(Parser& parser);
+
+// ---- Embedded, task and publish/subscribe statements (embedded.cpp) ----
+// Each is entered on its keyword.
+
+// Entered on "hal", "dsk" or "donanım_soyutlama_katmanı" (after "kullan"/"use").
+const Stmt* parse_use_hal(Parser& parser);
+const Stmt* parse_participant(Parser& parser);
+const Stmt* parse_topic(Parser& parser);
+const Stmt* parse_publisher(Parser& parser);
+const Stmt* parse_subscriber(Parser& parser);
+// "task"/"görev": a task configuration or a task method.
+const Stmt* parse_task(Parser& parser);
+const Stmt* parse_on_event(Parser& parser);
+const Stmt* parse_emit(Parser& parser);
+// Entered on "("; any other token gives the empty list. Never fails.
+Seq<QosPolicy> parse_qos(Parser& parser);
+
+// ---- Match, patterns and special expressions (special.cpp) ----
+// Each expression form is entered on its first token.
+
+const Expr* parse_match(Parser& parser);
+// Ends on the first token after the pattern.
+std::optional<Pattern> parse_pattern(Parser& parser);
+const Expr* parse_if_expression(Parser& parser);
+// Entered on a peripheral word ("gpio", "uart", ... "dma").
+const Expr* parse_hardware_call(Parser& parser);
+const Expr* parse_asm(Parser& parser);
+const Expr* parse_panic(Parser& parser);
+// Entered on "?" with the operand before it; ends on "?".
+const Expr* parse_try(Parser& parser, const Expr* operand);
+
+// ---- Use, import, export and attributes (modules.cpp) ----
+
+const Stmt* parse_use(Parser& parser);
+const Stmt* parse_import(Parser& parser);
+const Stmt* parse_export(Parser& parser);
+// Entered on "#".
+const Stmt* parse_attribute(Parser& parser);
+// Entered on the first token after "("; ends on ")".
+std::optional<Seq<AttrArg>> parse_attr_args(Parser& parser);
+
+}  // namespace qosa::parser

@@ -1,0 +1,484 @@
+// Statements: the dispatch on the first token, declarations and control flow.
+#include "parser/parser.h"
+
+namespace qosa::parser {
+
+using lexer::Token;
+using lexer::TokenKind;
+
+namespace {
+
+bool current_is(const Parser& parser, TokenKind kind) { return parser.current.kind == kind; }
+bool next_is(const Parser& parser, TokenKind kind) { return parser.next.kind == kind; }
+
+bool is_opener(TokenKind kind) {
+  return kind == TokenKind::LeftBrace || kind == TokenKind::Yap || kind == TokenKind::Do;
+}
+bool is_keyword_opener(TokenKind kind) { return kind == TokenKind::Yap || kind == TokenKind::Do; }
+
+void skip_semicolon(Parser& parser) {
+  if (next_is(parser, TokenKind::Semicolon)) advance(parser);
+}
+
+// Let steps from the name on: name, skipped annotation, "=", value, ";".
+template <class T>
+const Stmt* parse_binding(Parser& parser) {
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  advance(parser);
+  if (current_is(parser, TokenKind::Colon)) {
+    // The annotation is not kept.
+    while (!current_is(parser, TokenKind::Assign) && !current_is(parser, TokenKind::Eof)) {
+      advance(parser);
+    }
+  }
+  if (!current_is(parser, TokenKind::Assign)) return nullptr;
+  advance(parser);
+  const Expr* value = parse_expression(parser, 0);
+  if (value == nullptr) return nullptr;
+  skip_semicolon(parser);
+  T* stmt = make_node<T>(parser);
+  stmt->name = name;
+  stmt->value = value;
+  return stmt;
+}
+
+// Entered on "[".
+const Stmt* parse_let_destructure(Parser& parser) {
+  ListBuilder<Text> names(parser.scratch.texts);
+  advance(parser);
+  for (;;) {
+    while (current_is(parser, TokenKind::Comma)) advance(parser);
+    if (!current_is(parser, TokenKind::Identifier)) break;
+    names.push(keep_text(parser, parser.current.text));
+    advance(parser);
+    if (!current_is(parser, TokenKind::Comma)) break;
+  }
+  if (!current_is(parser, TokenKind::RightBracket)) return nullptr;
+  advance(parser);
+  if (!current_is(parser, TokenKind::Assign)) return nullptr;
+  advance(parser);
+  const Expr* value = parse_expression(parser, 0);
+  if (value == nullptr) return nullptr;
+  skip_semicolon(parser);
+  LetDestructure* stmt = make_node<LetDestructure>(parser);
+  stmt->names = names.finish(*parser.arena);
+  stmt->value = value;
+  return stmt;
+}
+
+const Stmt* parse_let(Parser& parser) {
+  advance(parser);
+  if (current_is(parser, TokenKind::LeftBracket)) return parse_let_destructure(parser);
+  return parse_binding<Let>(parser);
+}
+
+const Stmt* parse_const(Parser& parser) {
+  advance(parser);
+  return parse_binding<Const>(parser);
+}
+
+const Stmt* parse_assign(Parser& parser) {
+  Text name = keep_text(parser, parser.current.text);
+  advance(parser);
+  advance(parser);
+  const Expr* value = parse_expression(parser, 0);
+  if (value == nullptr) return nullptr;
+  skip_semicolon(parser);
+  Assign* stmt = make_node<Assign>(parser);
+  stmt->name = name;
+  stmt->value = value;
+  return stmt;
+}
+
+const Stmt* parse_expression_statement(Parser& parser) {
+  const Expr* expression = parse_expression(parser, 0);
+  if (expression == nullptr) return nullptr;
+  skip_semicolon(parser);
+  ExprStmt* stmt = make_node<ExprStmt>(parser);
+  stmt->expression = expression;
+  return stmt;
+}
+
+const Stmt* parse_return(Parser& parser) {
+  advance(parser);
+  const Expr* value = parse_expression(parser, 0);
+  if (value == nullptr) return nullptr;
+  skip_semicolon(parser);
+  Return* stmt = make_node<Return>(parser);
+  stmt->value = value;
+  return stmt;
+}
+
+template <class T>
+const Stmt* parse_loop_jump(Parser& parser) {
+  skip_semicolon(parser);
+  return make_node<T>(parser);
+}
+
+// On the name; "<" T, U ">" when the next token is "<".
+std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
+  ListBuilder<Text> names(parser.scratch.texts);
+  if (!next_is(parser, TokenKind::Less)) return names.finish(*parser.arena);
+  advance(parser);
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
+  names.push(keep_text(parser, parser.current.text));
+  while (next_is(parser, TokenKind::Comma)) {
+    advance(parser);
+    advance(parser);
+    if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
+    names.push(keep_text(parser, parser.current.text));
+  }
+  advance(parser);
+  if (!current_is(parser, TokenKind::Greater)) return std::nullopt;
+  return names.finish(*parser.arena);
+}
+
+const Stmt* parse_function(Parser& parser) {
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  std::optional<Seq<Text>> generics = parse_generic_params(parser);
+  if (!generics) return nullptr;
+  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
+  advance(parser);
+  std::optional<Seq<Param>> params = parse_params(parser);
+  if (!params) return nullptr;
+
+  std::optional<TypeRef> return_type;
+  if (next_is(parser, TokenKind::Colon) || next_is(parser, TokenKind::Arrow)) {
+    advance(parser);
+    advance(parser);
+    return_type = parse_type(parser);  // a bad type only means no return type
+  } else if (next_is(parser, TokenKind::Minus)) {
+    advance(parser);
+    if (!next_is(parser, TokenKind::Greater)) return nullptr;
+    advance(parser);
+    advance(parser);
+    return_type = parse_type(parser);
+  }
+
+  StmtList body = parse_block(parser);
+  Function* stmt = make_node<Function>(parser);
+  stmt->name = name;
+  stmt->generics = *generics;
+  stmt->params = *params;
+  stmt->return_type = return_type;
+  stmt->body = body;
+  return stmt;
+}
+
+const Stmt* parse_module(Parser& parser) {
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  advance(parser);
+  // A module's body is the rest of the text; its "son" does not end it.
+  StmtList body = parse_until_end(parser);
+  Module* stmt = make_node<Module>(parser);
+  stmt->name = name;
+  stmt->body = body;
+  return stmt;
+}
+
+const Stmt* parse_while(Parser& parser) {
+  advance(parser);
+  const Expr* condition = parse_expression(parser, 0);
+  if (condition == nullptr) return nullptr;
+  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  StmtList body = parse_block(parser);
+  While* stmt = make_node<While>(parser);
+  stmt->condition = condition;
+  stmt->body = body;
+  return stmt;
+}
+
+const Stmt* parse_for(Parser& parser) {
+  if (next_is(parser, TokenKind::Identifier) && parser.next.text == "each") advance(parser);
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text variable = keep_text(parser, parser.current.text);
+  // The token after the variable stands for "içinde" or "in", whatever it is.
+  advance(parser);
+  advance(parser);
+  const Expr* iterable = parse_expression(parser, 0);
+  if (iterable == nullptr) return nullptr;
+  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  StmtList body = parse_block(parser);
+  For* stmt = make_node<For>(parser);
+  stmt->variable = variable;
+  stmt->iterable = iterable;
+  stmt->body = body;
+  return stmt;
+}
+
+bool is_else_word(TokenKind kind) {
+  return kind == TokenKind::Degilse || kind == TokenKind::VeyaEger || kind == TokenKind::Else ||
+         kind == TokenKind::Elif;
+}
+
+bool is_closer(TokenKind kind) {
+  return kind == TokenKind::RightBrace || kind == TokenKind::Son || kind == TokenKind::End;
+}
+
+// Entered on "eğer", "if", "veya eğer" or "elif". An else-if chain is read
+// in a loop, each link hung on the one before, so a long chain needs no stack.
+const Stmt* parse_if(Parser& parser) {
+  If* first = nullptr;
+  If* last = nullptr;
+  for (;;) {
+    advance(parser);
+    const Expr* condition = parse_expression(parser, 0);
+    if (condition == nullptr) return nullptr;
+    if (next_is(parser, TokenKind::Ise) || next_is(parser, TokenKind::Then)) advance(parser);
+    StmtList then_body = parse_block(parser);
+
+    If* link = make_node<If>(parser);
+    link->condition = condition;
+    link->then_body = then_body;
+    if (last == nullptr) {
+      first = link;
+    } else {
+      ElseBranch* branch = parser.arena->make<ElseBranch>();
+      branch->kind = ElseBranch::Kind::ElseIf;
+      branch->else_if = link;
+      last->else_part = branch;
+    }
+    last = link;
+
+    if (is_closer(parser.current.kind) && is_else_word(parser.next.kind)) advance(parser);
+    TokenKind word = parser.current.kind;
+    if (word == TokenKind::Degilse || word == TokenKind::Else) {
+      if (next_is(parser, TokenKind::If)) {
+        advance(parser);
+        continue;
+      }
+      ElseBranch* branch = parser.arena->make<ElseBranch>();
+      branch->kind = ElseBranch::Kind::Block;
+      branch->block = parse_block(parser);
+      last->else_part = branch;
+      return first;
+    }
+    if (word == TokenKind::VeyaEger || word == TokenKind::Elif) continue;
+    return first;
+  }
+}
+
+const Stmt* parse_try_catch(Parser& parser) {
+  // The tokens standing for the body's opener and for "yakala"/"catch" are
+  // stepped over whatever they are.
+  advance(parser);
+  StmtList body = parse_block(parser);
+  advance(parser);
+  std::optional<Text> variable;
+  if (next_is(parser, TokenKind::Identifier)) {
+    advance(parser);
+    variable = keep_text(parser, parser.current.text);
+  }
+  advance(parser);
+  StmtList catch_body = parse_block(parser);
+  TryCatch* stmt = make_node<TryCatch>(parser);
+  stmt->body = body;
+  stmt->catch_variable = variable;
+  stmt->catch_body = catch_body;
+  return stmt;
+}
+
+// Fields "name: type", each optionally followed by ","; stops at the first
+// token that does not fit and keeps the fields before it.
+Seq<StructField> parse_fields(Parser& parser) {
+  ListBuilder<StructField> fields(parser.scratch.fields);
+  while (current_is(parser, TokenKind::Identifier)) {
+    Text name = keep_text(parser, parser.current.text);
+    advance(parser);
+    if (!current_is(parser, TokenKind::Colon)) break;
+    advance(parser);
+    std::optional<TypeRef> type = parse_type(parser);
+    if (!type) break;
+    fields.push(StructField{name, *type});
+    advance(parser);
+    if (current_is(parser, TokenKind::Comma)) advance(parser);
+  }
+  return fields.finish(*parser.arena);
+}
+
+const Stmt* make_struct(Parser& parser, Text name, Seq<StructField> fields) {
+  Struct* stmt = make_node<Struct>(parser);
+  stmt->name = name;
+  stmt->fields = fields;
+  return stmt;
+}
+
+const Stmt* parse_struct(Parser& parser) {
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  advance(parser);
+  if (!is_opener(parser.current.kind)) return nullptr;
+  advance(parser);
+  return make_struct(parser, name, parse_fields(parser));
+}
+
+const Stmt* parse_type_alias(Parser& parser) {
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  advance(parser);
+  if (!current_is(parser, TokenKind::Assign)) return nullptr;
+  advance(parser);
+
+  if ((current_is(parser, TokenKind::Yapi) || current_is(parser, TokenKind::Struct)) &&
+      is_keyword_opener(parser.next.kind)) {
+    advance(parser);
+    advance(parser);
+    return make_struct(parser, name, parse_fields(parser));
+  }
+
+  std::optional<TypeRef> target = parse_type(parser);
+  if (!target) {
+    if (!current_is(parser, TokenKind::Identifier) && !current_is(parser, TokenKind::String)) {
+      return nullptr;
+    }
+    // A union of names or strings: the first is kept, the others are read and dropped.
+    target = TypeRef{keep_text(parser, parser.current.text), {}};
+    while (next_is(parser, TokenKind::Pipe)) {
+      advance(parser);
+      advance(parser);
+    }
+  }
+  TypeAlias* stmt = make_node<TypeAlias>(parser);
+  stmt->name = name;
+  stmt->target = *target;
+  return stmt;
+}
+
+const Stmt* parse_region(Parser& parser) {
+  advance(parser);
+  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  Text name = keep_text(parser, parser.current.text);
+  advance(parser);
+  std::optional<std::int64_t> size;
+  if (current_is(parser, TokenKind::LeftParen)) {
+    advance(parser);
+    if (current_is(parser, TokenKind::Integer)) {
+      size = parser.current.integer;
+      advance(parser);
+      if (!current_is(parser, TokenKind::RightParen)) return nullptr;
+      advance(parser);
+    }
+  }
+  if (!is_opener(parser.current.kind)) return nullptr;
+  StmtList body = parse_block(parser);
+  Region* stmt = make_node<Region>(parser);
+  stmt->name = name;
+  stmt->size = size;
+  stmt->body = body;
+  return stmt;
+}
+
+}  // namespace
+
+namespace {
+
+const Stmt* dispatch_statement(Parser& parser) {
+  switch (parser.current.kind) {
+    case TokenKind::Olsun:
+    case TokenKind::Let:
+    case TokenKind::Variable:
+      return parse_let(parser);
+    case TokenKind::Sabit:
+    case TokenKind::Const:
+      return parse_const(parser);
+    case TokenKind::Don:
+    case TokenKind::Return:
+      return parse_return(parser);
+    case TokenKind::Dur:
+    case TokenKind::Break:
+      return parse_loop_jump<Break>(parser);
+    case TokenKind::Gec:
+    case TokenKind::Continue:
+      return parse_loop_jump<Continue>(parser);
+    case TokenKind::Fonksiyon:
+    case TokenKind::Fn:
+      return parse_function(parser);
+    case TokenKind::Modul:
+    case TokenKind::Module:
+      return parse_module(parser);
+    case TokenKind::Iken:
+    case TokenKind::While:
+      return parse_while(parser);
+    case TokenKind::Icin:
+    case TokenKind::For:
+      return parse_for(parser);
+    case TokenKind::Eger:
+    case TokenKind::If:
+      return parse_if(parser);
+    case TokenKind::Dene:
+    case TokenKind::Try:
+      return parse_try_catch(parser);
+    case TokenKind::Yapi:
+    case TokenKind::Struct:
+      return parse_struct(parser);
+    case TokenKind::Tip:
+    case TokenKind::Type:
+      return parse_type_alias(parser);
+    case TokenKind::Bolge:
+    case TokenKind::Region:
+      return parse_region(parser);
+    case TokenKind::Kullan:
+    case TokenKind::Use:
+      return parse_use(parser);
+    case TokenKind::IceAktar:
+    case TokenKind::Import:
+      return parse_import(parser);
+    case TokenKind::DisaAktar:
+    case TokenKind::Export:
+      return parse_export(parser);
+    case TokenKind::Hash:
+      return parse_attribute(parser);
+    case TokenKind::Katilimci:
+    case TokenKind::Participant:
+      return parse_participant(parser);
+    case TokenKind::Konu:
+    case TokenKind::Topic:
+      return parse_topic(parser);
+    case TokenKind::Yayinci:
+    case TokenKind::Publisher:
+      return parse_publisher(parser);
+    case TokenKind::Abone:
+    case TokenKind::Subscriber:
+      return parse_subscriber(parser);
+    case TokenKind::Task:
+    case TokenKind::Gorev:
+      return parse_task(parser);
+    case TokenKind::On:
+    case TokenKind::Olay:
+      return parse_on_event(parser);
+    case TokenKind::Emit:
+    case TokenKind::YayinlaOlay:
+      return parse_emit(parser);
+    case TokenKind::RightBrace:
+      return nullptr;
+    case TokenKind::Identifier:
+      if (next_is(parser, TokenKind::Assign)) return parse_assign(parser);
+      return parse_expression_statement(parser);
+    default:
+      return parse_expression_statement(parser);
+  }
+}
+
+}  // namespace
+
+const Stmt* parse_statement(Parser& parser) {
+  DepthGuard depth(parser);
+  if (!depth) return nullptr;
+  // Nodes are never shared, so what a failed statement built is unreachable.
+  Arena::Mark mark = parser.arena->mark();
+  const Stmt* stmt = dispatch_statement(parser);
+  if (stmt == nullptr) parser.arena->rewind(mark);
+  return stmt;
+}
+
+}  // namespace qosa::parser

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "cases.h"
+#include "parser/parser.h"
+#include "parser/source.h"
+
+namespace qosa::parser {
+namespace {
+
+using lexer::Token;
+using lexer::TokenKind;
+
+TEST(ParserCore, EmptyTextsGiveNoStatements) {
+  EXPECT_TRUE(parse_source("").statements.empty());
+  EXPECT_TRUE(parse_source("  // yorum\n/* blok */ \n").statements.empty());
+  EXPECT_TRUE(parse_source("\xEF\xBB\xBF").statements.empty());
+}
+
+TEST(ParserCore, ParserStartsOnTheFirstTwoTokens) {
+  Arena arena;
+  Parser parser = parser_new(lexer::lexer_new("a\n  b", {"<stdin>", 0}), arena);
+  EXPECT_EQ(parser.current.text, "a");
+  EXPECT_EQ(parser.next.text, "b");
+  EXPECT_EQ(parser.current_span.line, 1u);
+  EXPECT_EQ(parser.next_span.line, 2u);
+  EXPECT_EQ(parser.next_span.column, 3u);
+  advance(parser);
+  EXPECT_EQ(parser.current.text, "b");
+  EXPECT_EQ(parser.current_span.column, 3u);
+  EXPECT_EQ(parser.next.kind, TokenKind::Eof);
+  advance(parser);
+  advance(parser);
+  EXPECT_EQ(parser.current.kind, TokenKind::Eof);
+  EXPECT_EQ(parser.next.kind, TokenKind::Eof);
+}
+
+TEST(ParserCore, TokenEqualsComparesPayloadsOnlyForLiterals) {
+  auto token = [](TokenKind kind, std::string text = {}, std::int64_t i = 0, double f = 0) {
+    return Token{kind, std::move(text), i, f};
+  };
+  EXPECT_TRUE(token_equals(token(TokenKind::Son), token(TokenKind::Son)));
+  EXPECT_FALSE(token_equals(token(TokenKind::Son), token(TokenKind::End)));
+  EXPECT_TRUE(token_equals(token(TokenKind::Identifier, "a"), token(TokenKind::Identifier, "a")));
+  EXPECT_FALSE(token_equals(token(TokenKind::Identifier, "a"), token(TokenKind::Identifier, "A")));
+  EXPECT_FALSE(token_equals(token(TokenKind::String, "a"), token(TokenKind::Identifier, "a")));
+  EXPECT_TRUE(token_equals(token(TokenKind::Integer, "", 3), token(TokenKind::Integer, "", 3)));
+  EXPECT_FALSE(token_equals(token(TokenKind::Integer, "", 3), token(TokenKind::Integer, "", 4)));
+  EXPECT_TRUE(token_equals(token(TokenKind::Float, "", 0, 0.0), token(TokenKind::Float, "", 0, -0.0)));
+  // The payload of a non-literal kind does not count.
+  EXPECT_TRUE(token_equals(token(TokenKind::LeftParen, "x"), token(TokenKind::LeftParen, "y")));
+}
+
+TEST(ParserCore, TypesOfParameters) {
+  const TreeCase cases[] = {
+      {"fn f(a: tamsayı, b: ondalık, c: yazı, d: mantıksal) { }",
+       "(fn f [a:tamsayı b:ondalık c:yazı d:mantıksal] {})"},
+      {"fn f(a: int, b: integer, c: float, d: string, e: bool, f: boolean) { }",
+       "(fn f [a:integer b:integer c:float d:string e:boolean f:boolean] {})"},
+      {"fn f(a: Liste) { }", "(fn f [a:Liste] {})"},
+      {"fn f(a: liste) { }", ""},
+      {"fn f(a: list) { }", ""},
+      {"fn f(a: demet) { }", ""},
+      {"fn f(a: tuple) { }", ""},
+      {"fn f(a: Map<K, Liste<V>>) { }", "(fn f [a:Map<K,Liste<V>>] {})"},
+      {"fn f(a: A<>) { }", ""},
+      {"fn f(a: A<B) { }", ""},
+      {"fn f(a: A<B,>) { }", ""},
+      {"fn f(a: ()) { }", "(fn f [a:demet] {})"},
+      {"fn f(a: (int, string)) { }", "(fn f [a:demet<integer,string>] {})"},
+      {"fn f(a: (int, string,)) { }", "(fn f [a:demet<integer,string>] {})"},
+      {"fn f(a: (int,)) { }", "(fn f [a:demet<integer>] {})"},
+      {"fn f(a: (int,, string)) { }", ""},
+      {"fn f(a: (int string)) { }", ""},
+      {"fn f(a: ((int, int), Liste<(yazı)>)) { }",
+       "(fn f [a:demet<demet<integer,integer>,Liste<demet<yazı>>>] {})"},
+  };
+  expect_trees(cases);
+}
+
+TEST(ParserCore, ParameterNames) {
+  const TreeCase cases[] = {
+      {"fn f() { }", "(fn f [] {})"},
+      {"fn f(a, b: T, c) { }", "(fn f [a b:T c] {})"},
+      // Some keywords stand as names with fixed texts.
+      {"fn f(KB, µs, us, ms, görev, task) { }", "(fn f [kb us us ms görev task] {})"},
+      {"fn f(gpio, giriş_çıkış, genel_amaçlı_gç) { }", "(fn f [gpio gpio gpio] {})"},
+      {"fn f(tamsayı: int, liste, yazı, ondalık, mantıksal) { }",
+       "(fn f [tamsayı:integer liste yazı ondalık mantıksal] {})"},
+      {"fn f(int) { }", ""},
+      {"fn f(son) { }", ""},
+      {"fn f(a:) { }", ""},
+      {"fn f(a,) { }", ""},
+      {"fn f(,a) { }", "(expr a)"},
+  };
+  expect_trees(cases);
+}
+
+// A statement that fails leaves the current token where it gave up, and the
+// loop goes on one token later.
+TEST(ParserCore, RecoveryStepsOneToken) {
+  const TreeCase cases[] = {
+      {"değişken x y = 1", "(expr 1)"},
+      {"değişken = 1 z = 2", "(expr 1)\n(assign z 2)"},
+      {"} x = 1 } y = 2", "(assign x 1)\n(assign y 2)"},
+      {"son end x", "(expr x)"},
+      {"+ + x", "(expr x)"},
+  };
+  expect_trees(cases);
+}
+
+TEST(ParserCore, AnUnrecognisedCharacterEndsTheProgram) {
+  const TreeCase cases[] = {
+      {"x = 1 @ y = 2", "(assign x 1)"},
+      {"a $ b", "(expr a)"},
+      {"fn f() { x & y }", "(fn f [] {(expr x)})"},
+      {"x = 99999999999999999999 y = 2", ""},
+  };
+  expect_trees(cases);
+}
+
+TEST(ParserCore, StringsKeepTheirValue) {
+  const TreeCase cases[] = {
+      {"x = \"a\\\"b\\n\"", "(assign x \"a\\\"b\\n\")"},
+      {"x = ''", "(assign x \"\")"},
+  };
+  expect_trees(cases);
+}
+
+}  // namespace
+}  // namespace qosa::parser

@@ -1,0 +1,154 @@
+// Deeply nested and very long sources parse and are released on a 1 MiB
+// stack, the default main-thread stack of the smallest platform we target.
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <functional>
+#include <string>
+
+#include "parser/parser.h"
+#include "parser/source.h"
+
+namespace qosa::parser {
+namespace {
+
+constexpr std::size_t kStack = 1 << 20;
+// Far past the depth limit either way; debug and sanitizer builds run the
+// smaller count to stay quick.
+#ifdef NDEBUG
+constexpr int kCount = 1'000'000;
+#else
+constexpr int kCount = 100'000;
+#endif
+
+// Runs `body` on a thread whose stack is `kStack` bytes.
+void on_small_stack(const std::function<void()>& body) {
+  pthread_attr_t attr;
+  ASSERT_EQ(pthread_attr_init(&attr), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, kStack), 0);
+  pthread_t thread;
+  auto run = [](void* arg) -> void* {
+    (*static_cast<const std::function<void()>*>(arg))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&body)), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+std::string repeat(std::string_view piece, int count) {
+  std::string out;
+  out.reserve(piece.size() * count);
+  for (int i = 0; i < count; ++i) out += piece;
+  return out;
+}
+
+// Parses on the small stack and hands the result to `check` there too.
+void parse_deep(const std::string& text, const std::function<void(const ParseResult&)>& check) {
+  on_small_stack([&] {
+    ParseResult result = parse_source(text);
+    check(result);
+  });
+}
+
+const Expr* single_expression(const ParseResult& result) {
+  if (result.statements.size() != 1) return nullptr;
+  const ExprStmt* stmt = result.statements[0]->as<ExprStmt>();
+  return stmt ? stmt->expression : nullptr;
+}
+
+TEST(DeepNesting, DeepNestingDoesNotExhaustTheStack) {
+  struct Nest {
+    std::string_view head;
+    std::string_view open;
+    std::string_view close;
+  };
+  const Nest nests[] = {
+      {"", "(", ")"},           {"", "[", "]"},          {"", "{", "}"},
+      {"", "eğer x ise ", ""},  {"", "eğer x { ", "}"},  {"", "fn f() { ", "}"},
+      {"", "modül m ", ""},     {"", "while x do ", ""}, {"", "f(", ")"},
+      {"x = ", "[(", ")]"},     {"", "a::", ""},         {"fn f(a: ", "A<", ">"},
+      {"fn f(a: ", "(", ")"},   {"", "değil (", ")"},
+  };
+  for (const Nest& nest : nests) {
+    SCOPED_TRACE(std::string(nest.open));
+    std::string text = std::string(nest.head) + repeat(nest.open, kCount) + "x";
+    parse_deep(text + repeat(nest.close, kCount), [](const ParseResult&) {});
+  }
+  parse_deep(repeat("(", kCount) + "x", [](const ParseResult&) {});
+}
+
+TEST(DeepNesting, NestingWithinTheLimitParses) {
+  const int depth = kMaxDepth / 2 - 2;
+  parse_deep(repeat("(", depth) + "x" + repeat(")", depth), [](const ParseResult& result) {
+    const Expr* e = single_expression(result);
+    ASSERT_NE(e, nullptr);
+    EXPECT_NE(e->as<Identifier>(), nullptr);
+  });
+  parse_deep(repeat("eğer x ise ", depth) + "y" + repeat(" son", depth),
+             [](const ParseResult& result) { EXPECT_EQ(result.statements.size(), 1u); });
+}
+
+TEST(DeepNesting, LongElseIfChainsAreReadWithoutRecursion) {
+  for (std::string_view link : {" veya eğer x ise y", " elif x then y", " else if x { y }"}) {
+    SCOPED_TRACE(std::string(link));
+    std::string text = "eğer x ise y" + repeat(link, kCount) + " son";
+    parse_deep(text, [](const ParseResult& result) {
+      ASSERT_EQ(result.statements.size(), 1u);
+      const If* link = result.statements[0]->as<If>();
+      int links = 0;
+      while (link != nullptr) {
+        ++links;
+        const ElseBranch* branch = link->else_part;
+        link = branch && branch->kind == ElseBranch::Kind::ElseIf ? branch->else_if : nullptr;
+      }
+      EXPECT_EQ(links, kCount + 1);
+    });
+  }
+}
+
+TEST(DeepNesting, PrefixOperatorRunsAreReadWithoutRecursion) {
+  for (std::string_view op : {"-", "değil ", "not ", "paylaş ", "geçir ", "değiştir "}) {
+    SCOPED_TRACE(std::string(op));
+    parse_deep(repeat(op, kCount) + "x", [](const ParseResult& result) {
+      const Expr* e = single_expression(result);
+      int depth = 0;
+      while (e != nullptr && e->kind != ExprKind::Identifier) {
+        ++depth;
+        if (const Unary* u = e->as<Unary>()) e = u->operand;
+        else if (const Share* s = e->as<Share>()) e = s->operand;
+        else if (const Move* m = e->as<Move>()) e = m->operand;
+        else if (const Change* c = e->as<Change>()) e = c->operand;
+        else e = nullptr;
+      }
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(depth, kCount);
+    });
+  }
+}
+
+TEST(DeepNesting, LongLeftDeepChainsAreReleasedWithoutRecursion) {
+  struct Chain {
+    std::string_view head;
+    std::string_view link;
+    ExprKind kind;
+  };
+  const Chain chains[] = {
+      {"1", "+1", ExprKind::Binary},        {"a", ".b", ExprKind::Binary},
+      {"a", ".b()", ExprKind::MethodCall},  {"x", "[0]", ExprKind::Index},
+      {"f", "(1)", ExprKind::Call},         {"a", " ve b", ExprKind::Binary},
+      {"x", " as T", ExprKind::Cast},       {"0", "..1", ExprKind::Range},
+  };
+  for (const Chain& chain : chains) {
+    SCOPED_TRACE(std::string(chain.link));
+    ExprKind kind = chain.kind;
+    parse_deep(std::string(chain.head) + repeat(chain.link, kCount), [kind](const ParseResult& result) {
+      const Expr* e = single_expression(result);
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(e->kind, kind);
+    });
+  }
+}
+
+}  // namespace
+}  // namespace qosa::parser
