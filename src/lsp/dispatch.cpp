@@ -74,7 +74,9 @@ struct MethodRow {
 };
 
 // Served methods, by byte length and then in the order names are compared.
-// A method that is not here is answered -32601.
+// A row takes its params typed (`typed`) or raw (`r.raw()` and `lookup`),
+// sees the documents live (`r.live_text`) or through `r.snapshot()`, and
+// calls its handler. A method that is not here is answered -32601.
 constexpr MethodRow methods[] = {
     {"shutdown", [](Request&) -> Answer { return json::value(nullptr); }},
     {"initialize",
