@@ -1,0 +1,74 @@
+// Parsing throughput and tree size on a generated program of about 10 MB in
+// each keyword language, and parse time against nesting depth.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <string>
+
+#include "parser/source.h"
+#include "program_generator.h"
+
+namespace {
+
+using qosa::bench::KeywordLanguage;
+using qosa::parser::parse_source;
+using qosa::parser::ParseResult;
+
+constexpr std::size_t kProgramBytes = 10u << 20;
+
+const std::string& program(KeywordLanguage language) {
+  static const std::string turkish =
+      qosa::bench::generate_program(kProgramBytes, KeywordLanguage::Turkish);
+  static const std::string english =
+      qosa::bench::generate_program(kProgramBytes, KeywordLanguage::English);
+  return language == KeywordLanguage::Turkish ? turkish : english;
+}
+
+void parse_program(benchmark::State& state, KeywordLanguage language) {
+  const std::string& text = program(language);
+  ParseResult first = parse_source(text);
+  for (auto _ : state) benchmark::DoNotOptimize(parse_source(text).statements.data());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["bytes"] = static_cast<double>(text.size());
+  state.counters["statements"] = static_cast<double>(first.statements.size());
+  // Everything the tree holds, against the text it came from.
+  state.counters["tree_per_text"] =
+      static_cast<double>(first.arena->bytes_reserved()) / static_cast<double>(text.size());
+}
+
+BENCHMARK_CAPTURE(parse_program, turkish, KeywordLanguage::Turkish)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_program, english, KeywordLanguage::English)->Unit(benchmark::kMillisecond);
+
+std::string repeat(std::string_view piece, std::size_t count) {
+  std::string out;
+  out.reserve(piece.size() * count);
+  for (std::size_t i = 0; i < count; ++i) out += piece;
+  return out;
+}
+
+// Time per byte should stay flat from 10^4 to 10^6 levels.
+void parse_nested(benchmark::State& state, std::string_view open, std::string_view close) {
+  const auto depth = static_cast<std::size_t>(state.range(0));
+  const std::string text = repeat(open, depth) + "x" + repeat(close, depth);
+  for (auto _ : state) benchmark::DoNotOptimize(parse_source(text).statements.data());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.SetComplexityN(state.range(0));
+}
+
+BENCHMARK_CAPTURE(parse_nested, parentheses, "(", ")")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, if_bodies, "eğer x ise ", " son")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, else_if_chain, "eğer x ise y veya ", "")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, minus_signs, "-", "")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, sum_chain, "1+", "")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
