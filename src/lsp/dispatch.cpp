@@ -5,6 +5,8 @@
 
 #include <boost/json.hpp>
 
+#include "lsp/completion.h"
+#include "lsp/hover.h"
 #include "lsp/initialize.h"
 #include "lsp/protocol.h"
 
@@ -84,6 +86,18 @@ constexpr MethodRow methods[] = {
        return typed<InitializeParams>(r, "Invalid initialize params", [](InitializeParams& p) {
          return answer(handle_initialize(std::move(p)));
        });
+     }},
+    {"textDocument/hover",
+     [](Request& r) {
+       return typed<HoverParams>(r, "Invalid hover params", [&](HoverParams& p) {
+         return answer(hover_at(r.live_text(p.text_document.uri), p.position.line,
+                                p.position.character));
+       });
+     }},
+    {"textDocument/completion",
+     [](Request& r) {
+       return typed<CompletionParams>(r, "Invalid completion params",
+                                      [](CompletionParams&) { return answer(completion_items()); });
      }},
 };
 

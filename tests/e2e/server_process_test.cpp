@@ -195,3 +195,27 @@ TEST(Session, LargeDocuments) {
 }
 
 }  // namespace
+
+TEST(Session, HoverAndCompletionInBothKeywordLanguages) {
+  const std::string open =
+      R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/h.qosa","languageId":"qosa","version":1,"text":"eğer x ise\nif x then"}}})";
+  const auto hover = [](int id, int line, int character) {
+    return frame(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+                 R"(,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///tmp/h.qosa"},)"
+                 R"("position":{"line":)" + std::to_string(line) + R"(,"character":)" +
+                 std::to_string(character) + "}}}");
+  };
+  const std::string completion = frame(
+      R"({"jsonrpc":"2.0","id":9,"method":"textDocument/completion","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/h.qosa"},"position":{"line":0,"character":0}}})");
+  const Outcome o = run_server(frame(open) + hover(3, 0, 3) + hover(4, 1, 1) + completion);
+  EXPECT_EQ(o.exit_code, 0);
+  const std::string text =
+      R"({"contents":{"kind":"markdown","value":"**Şart İfadesi / Conditional Statement**\n\n```qosa\n)"
+      R"(eğer koşul ise\n  // kod\ndeğilse\n  // kod\nson\n```\n\nKoşullu kod bloğu çalıştırır."}})";
+  // "eğer" ends at UTF-16 column 4: column 3 stands on its "r".
+  EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":3,"result":)" + text + "}")), std::string::npos);
+  EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":4,"result":)" + text + "}")), std::string::npos);
+  EXPECT_NE(o.out.find(R"({"jsonrpc":"2.0","id":9,"result":[{)"), std::string::npos);
+}

@@ -70,6 +70,47 @@ TEST(Dispatch, Initialize) {
   }
 }
 
+TEST(Dispatch, HoverAndCompletionParams) {
+  const std::optional<std::string_view> invalid[] = {
+      std::nullopt, "null", "\"x\"", "[]",
+      R"({"textDocument":{"uri":"a.qosa"},"position":{"line":0,"character":0}})",
+      R"({"textDocument":{"uri":"file:///a"},"position":{"line":-1,"character":0}})",
+      R"({"textDocument":{"uri":"file:///a"},"position":{"line":1.5,"character":0}})",
+      R"({"textDocument":{"uri":"file:///a"},"position":{"line":0,"character":4294967296}})",
+      R"({"textDocument":{"uri":"file:///a"}})",
+  };
+  for (auto p : invalid) {
+    EXPECT_EQ(ask("textDocument/hover", p), "error -32600 Invalid hover params") << p.value_or("none");
+    EXPECT_EQ(ask("textDocument/completion", p), "error -32600 Invalid completion params")
+        << p.value_or("none");
+  }
+}
+
+TEST(Dispatch, HoverReadsTheLiveDocumentUnderItsPrintedUri) {
+  Server server;
+  open_document(server.documents, "file:///a.qosa", "eğer x ise", 1);
+  const auto at = [&](std::string_view uri, int character) {
+    return ask("textDocument/hover",
+               R"({"textDocument":{"uri":")" + std::string(uri) +
+                   R"("},"position":{"line":0,"character":)" + std::to_string(character) + "}}",
+               server);
+  };
+  EXPECT_EQ(at("file:///a.qosa", 1).rfind(R"({"contents":{"kind":"markdown","value":")", 0), 0u);
+  EXPECT_EQ(at("FILE:///a.qosa", 1), at("file:///a.qosa", 1));  // printed form is the key
+  EXPECT_EQ(at("file:///a.qosa", 5), "null");                  // "x" has no text
+  EXPECT_EQ(at("file:///b.qosa", 1), "null");                  // not open
+}
+
+TEST(Dispatch, CompletionAnswersTheWholeListForAnyDocument) {
+  const std::string answer = ask(
+      "textDocument/completion",
+      R"({"textDocument":{"uri":"file:///not-open.qosa"},"position":{"line":9,"character":9},)"
+      R"("context":{"triggerKind":2,"triggerCharacter":"."}})");
+  const json::value list = json::parse(answer);
+  ASSERT_TRUE(list.is_array());
+  EXPECT_EQ(list.get_array().size(), 140u);
+}
+
 TEST(Dispatch, SerializationError) {
   const ResponseError e = serialization_error("key must be a string");
   EXPECT_EQ(e.code, -32603);
