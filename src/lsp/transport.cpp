@@ -166,8 +166,8 @@ std::expected<void, IoError> OutputBuffer::flush() {
 }
 
 // ---------------------------------------------------------------------------
-// Conversion errors, worded as the JSON library of the original records
-// words them.
+// Conversion errors: "missing field `x`", "invalid type: ..., expected ...",
+// "invalid length n, expected ...".
 
 namespace {
 
