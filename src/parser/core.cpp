@@ -50,8 +50,6 @@ bool token_equals(const Token& token, const Token& fixed) {
   }
 }
 
-bool is_kind(const Token& token, TokenKind kind) { return token.kind == kind; }
-
 Text keep_text(Parser& parser, std::string_view text) { return parser.arena->copy(text); }
 
 NodeSpan keep_span(Parser& parser, const lexer::Span& span) {

@@ -21,7 +21,7 @@ enum class Infix : std::uint8_t { None, Graded, Range, Cast, Path, Member, Call,
 struct InfixRow {
   Infix form = Infix::None;
   std::uint8_t level = 0;  // for Graded, Range and Cast
-  Operator op = Operator::Add;
+  Operator op = Operator::Add;  // for Graded
 };
 
 constexpr std::array<InfixRow, lexer::kTokenKindCount> make_infix_table() {

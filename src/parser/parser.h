@@ -103,7 +103,6 @@ T* make_node(Parser& parser) {
 Parser parser_new(lexer::Lexer lexer, Arena& arena);
 void advance(Parser& parser);
 bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
-bool is_kind(const lexer::Token& token, lexer::TokenKind kind);
 
 StmtList parse_program(Parser& parser);
 // Entered on the token before the block; ends on the block's terminator.

@@ -16,6 +16,15 @@ TEST(ParserCore, EmptyTextsGiveNoStatements) {
   EXPECT_TRUE(parse_source("\xEF\xBB\xBF").statements.empty());
 }
 
+TEST(ParserCore, TheResultOwnsItsTexts) {
+  std::string text = "değişken uzun_bir_isim_olan_değişken = \"bir metin değeri\" + x";
+  ParseResult result = parse_source(text);
+  text.assign(text.size(), '#');
+  ASSERT_EQ(result.statements.size(), 1u);
+  EXPECT_EQ(print_stmt(*result.statements[0]),
+            "(let uzun_bir_isim_olan_değişken (+ \"bir metin değeri\" x))");
+}
+
 TEST(ParserCore, ParserStartsOnTheFirstTwoTokens) {
   Arena arena;
   Parser parser = parser_new(lexer::lexer_new("a\n  b", {"<stdin>", 0}), arena);
