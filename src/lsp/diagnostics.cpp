@@ -5,6 +5,7 @@
 
 #include <boost/json/value.hpp>
 
+#include "parser/source.h"
 #include "support/url.h"
 
 namespace qosa::lsp {
@@ -29,6 +30,9 @@ BraceCount count_braces(std::string_view text) {
 }  // namespace
 
 std::vector<Diagnostic> compute_diagnostics(std::string_view /*uri*/, std::string_view text) {
+  // The front end runs over every version of the text; nothing it finds is
+  // reported yet, so the statements are released unread.
+  { const parser::ParseResult unread = parser::parse_source(text); }
   std::vector<Diagnostic> diagnostics;
   const BraceCount braces = count_braces(text);
   if (braces.open > braces.close) {

@@ -10,7 +10,8 @@
 
 namespace qosa::lsp {
 
-// One error when the text has more "{" than "}", wherever they stand.
+// Parses the text, then reports one error when it has more "{" than "}",
+// wherever they stand.
 std::vector<Diagnostic> compute_diagnostics(std::string_view uri, std::string_view text);
 
 // Writes one "textDocument/publishDiagnostics" notification, an empty list
