@@ -22,7 +22,6 @@ test: build
 
 bench: build
 	@$(BUILD)/bench/qosa-bench-micro
-	@$(CXX) -std=c++23 -O2 -Wall -Ibench bench/replay.cpp -o $(BUILD)/bench/qosa-replay -pthread
 	@$(BUILD)/bench/qosa-replay $(BUILD)/qosa-lsp
 
 clean:

@@ -17,30 +17,11 @@
 #include <vector>
 
 #include "program_generator.h"
+#include "support/json.h"
 
 namespace {
 
-void append_json_string(std::string& out, std::string_view text) {
-  out.push_back('"');
-  for (char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out.push_back('"');
-}
+using qosa::support::append_json_string;
 
 void add_message(std::string& session, const std::string& body) {
   session += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
