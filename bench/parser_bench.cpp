@@ -1,5 +1,6 @@
 // Parsing throughput and tree size on a generated program of about 10 MB in
-// each keyword language, and parse time against nesting depth.
+// each keyword language, with and without the embedded and module constructs,
+// and parse time against nesting depth.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -10,22 +11,31 @@
 
 namespace {
 
+using qosa::bench::Constructs;
 using qosa::bench::KeywordLanguage;
 using qosa::parser::parse_source;
 using qosa::parser::ParseResult;
 
 constexpr std::size_t kProgramBytes = 10u << 20;
 
-const std::string& program(KeywordLanguage language) {
-  static const std::string turkish =
-      qosa::bench::generate_program(kProgramBytes, KeywordLanguage::Turkish);
-  static const std::string english =
-      qosa::bench::generate_program(kProgramBytes, KeywordLanguage::English);
+const std::string& program(KeywordLanguage language, Constructs constructs) {
+  auto make = [](KeywordLanguage l, Constructs c) {
+    return qosa::bench::generate_program(kProgramBytes, l, 1, c);
+  };
+  static const std::string turkish = make(KeywordLanguage::Turkish, Constructs::Core);
+  static const std::string english = make(KeywordLanguage::English, Constructs::Core);
+  static const std::string turkish_embedded =
+      make(KeywordLanguage::Turkish, Constructs::WithEmbedded);
+  static const std::string english_embedded =
+      make(KeywordLanguage::English, Constructs::WithEmbedded);
+  if (constructs == Constructs::WithEmbedded) {
+    return language == KeywordLanguage::Turkish ? turkish_embedded : english_embedded;
+  }
   return language == KeywordLanguage::Turkish ? turkish : english;
 }
 
-void parse_program(benchmark::State& state, KeywordLanguage language) {
-  const std::string& text = program(language);
+void parse_program(benchmark::State& state, KeywordLanguage language, Constructs constructs) {
+  const std::string& text = program(language, constructs);
   ParseResult first = parse_source(text);
   for (auto _ : state) benchmark::DoNotOptimize(parse_source(text).statements.data());
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -36,8 +46,16 @@ void parse_program(benchmark::State& state, KeywordLanguage language) {
       static_cast<double>(first.arena->bytes_reserved()) / static_cast<double>(text.size());
 }
 
-BENCHMARK_CAPTURE(parse_program, turkish, KeywordLanguage::Turkish)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(parse_program, english, KeywordLanguage::English)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_program, turkish, KeywordLanguage::Turkish, Constructs::Core)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_program, english, KeywordLanguage::English, Constructs::Core)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_program, turkish_embedded, KeywordLanguage::Turkish,
+                  Constructs::WithEmbedded)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_program, english_embedded, KeywordLanguage::English,
+                  Constructs::WithEmbedded)
+    ->Unit(benchmark::kMillisecond);
 
 std::string repeat(std::string_view piece, std::size_t count) {
   std::string out;
@@ -47,12 +65,22 @@ std::string repeat(std::string_view piece, std::size_t count) {
 }
 
 // Time per byte should stay flat from 10^4 to 10^6 levels.
-void parse_nested(benchmark::State& state, std::string_view open, std::string_view close) {
+// Within `head` and `tail`, so that patterns and attribute arguments nest.
+void parse_nested_in(benchmark::State& state, std::string_view head, std::string_view open,
+                     std::string_view close, std::string_view tail) {
   const auto depth = static_cast<std::size_t>(state.range(0));
-  const std::string text = repeat(open, depth) + "x" + repeat(close, depth);
+  std::string text(head);
+  text += repeat(open, depth);
+  text += 'x';
+  text += repeat(close, depth);
+  text += tail;
   for (auto _ : state) benchmark::DoNotOptimize(parse_source(text).statements.data());
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
   state.SetComplexityN(state.range(0));
+}
+
+void parse_nested(benchmark::State& state, std::string_view open, std::string_view close) {
+  parse_nested_in(state, "", open, close, "");
 }
 
 BENCHMARK_CAPTURE(parse_nested, parentheses, "(", ")")
@@ -68,6 +96,21 @@ BENCHMARK_CAPTURE(parse_nested, minus_signs, "-", "")
     ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(parse_nested, sum_chain, "1+", "")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, match_arms, "seç x yap durum 1 => ", " son")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested_in, patterns, "seç x yap durum ", "Bazı(", ")", " => y son")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested_in, attribute_arguments, "#[a(", "b(", ")", ")] x")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, attributes, "#[a] ", "")
+    ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_nested, if_expressions, "x = eğer a ise { ", " }")
     ->RangeMultiplier(10)->Range(10'000, 1'000'000)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 

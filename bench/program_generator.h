@@ -13,6 +13,12 @@ namespace qosa::bench {
 
 enum class KeywordLanguage { Turkish, English };
 
+// Core: declarations, control flow and expressions. WithEmbedded adds, every
+// fourth unit, hardware use, publish/subscribe, tasks, event handlers, match,
+// if-expressions, hardware calls, inline assembly, panic, try, use, import,
+// export and attributes.
+enum class Constructs { Core, WithEmbedded };
+
 namespace detail {
 
 // The words a program is written with in one keyword language.
@@ -59,6 +65,50 @@ inline constexpr Vocabulary kEnglish = {
      "row\\tcolumn"},
 };
 
+// The words of the embedded, publish/subscribe and module constructs.
+struct EmbeddedVocabulary {
+  std::string_view use, import, export_, as, participant, topic, publisher, subscriber;
+  std::string_view task, priority, period, stack, on, emit, match, case_, some, none;
+  std::string_view setting, setting_value, channel, result, ready, reading, driver, read;
+  std::string_view attribute, level, level_value, shared, panic_text, started, ready_event;
+  std::string_view memory_group, driver_path, write, run;
+  std::array<std::string_view, 4> peripherals;
+  std::array<std::string_view, 4> pin_methods;
+  std::string_view input_method, pull;
+  std::array<std::string_view, 6> policies;
+  std::array<std::string_view, 4> topics;
+  std::array<std::string_view, 4> messages;
+};
+
+inline constexpr EmbeddedVocabulary kTurkishEmbedded = {
+    "kullan", "içe_aktar", "dışa_aktar", "olarak", "katılımcı", "konu", "yayıncı", "abone",
+    "görev", "öncelik", "periyot", "yığın", "olay", "yayınla_olay", "seç", "durum", "Bazı",
+    "Hiçbir",
+    "mod", "hızlı", "kanal", "sonuç", "hazır", "okunan", "sürücü", "oku",
+    "kesme", "seviye", "yüksek", "paylaşılan", "kanal hatası: {}", "Başladı", "Hazır",
+    "çekirdek::bellek::{ayır, bırak olarak serbest}", "sürücüler/sensör", "yaz", "çalış",
+    {"giriş_çıkış", "zamanlayıcı", "seri_iletişim", "analog_dijital"},
+    {"yüksek_yap", "alçak_yap", "değiştir", "yüksek_mi"},
+    "giriş_olarak", "yukarı_çek",
+    {"güvenilir", "elinden_gelen", "geçmiş = 10", "süre_sınırı = 100", "kalıcı", "ömür = 50"},
+    {"Sıcaklık", "Basınç", "Hız", "Konum"},
+    {"Ölçüm", "Okuma", "Komut", "Rapor"},
+};
+
+inline constexpr EmbeddedVocabulary kEnglishEmbedded = {
+    "use", "import", "export", "as", "participant", "topic", "publisher", "subscriber",
+    "task", "priority", "period", "stack", "on", "emit", "match", "case", "Some", "None",
+    "mode", "fast", "channel", "result", "ready", "reading", "driver", "read",
+    "interrupt", "level", "high", "shared", "channel error: {}", "Started", "Ready",
+    "core::memory::{alloc, release as free}", "drivers/sensor", "write", "run",
+    {"gpio", "timer", "uart", "adc"},
+    {"set_high", "set_low", "toggle", "is_high"},
+    "as_input", "pull_up",
+    {"reliable", "best_effort", "history = 10", "deadline = 100", "transient", "lifespan = 50"},
+    {"Temperature", "Pressure", "Speed", "Position"},
+    {"Reading", "Sample", "Command", "Report"},
+};
+
 // A small linear congruential generator: the same program on every platform.
 class Random {
  public:
@@ -82,13 +132,16 @@ inline std::string cat(std::initializer_list<std::string_view> parts) {
 
 class Writer {
  public:
-  Writer(const Vocabulary& v, std::uint64_t seed) : v_(v), rng_(seed) {}
+  // `e` is null for core programs.
+  Writer(const Vocabulary& v, const EmbeddedVocabulary* e, std::uint64_t seed)
+      : v_(v), e_(e), rng_(seed) {}
 
   std::string take() { return std::move(out_); }
   std::size_t size() const { return out_.size(); }
 
   void program_unit(std::size_t index) {
     if (index % 5 == 0) structure(index);
+    if (e_ != nullptr && index % 4 == 0) embedded_unit(index);
     function(index);
   }
 
@@ -249,7 +302,62 @@ class Writer {
     out_ += '\n';
   }
 
+  std::string policies() {
+    std::string list = "(";
+    const std::size_t count = 1 + rng_.below(3);
+    for (std::size_t i = 0; i < count; ++i) list += cat({i > 0 ? ", " : "", pick(e_->policies)});
+    return list + ")";
+  }
+
+  void embedded_unit(std::size_t index) {
+    const EmbeddedVocabulary& e = *e_;
+    const std::string n = std::to_string(index);
+    const std::string topic = cat({pick(e.topics), n});
+    const std::string task = cat({pick(v_.structs), n});
+    line(0, cat({"// ", pick(v_.comments)}));
+    line(0, cat({e.use, " hal::", pick(e.peripherals), ";"}));
+    line(0, cat({e.use, " ", e.memory_group, ";"}));
+    line(0, cat({e.import, " \"", e.driver_path, n, "\" ", e.as, " ", e.driver, n, "::{", e.read,
+                 ", ", e.write, "};"}));
+    line(0, cat({e.participant, " ", std::to_string(rng_.below(8)), ";"}));
+    line(0, cat({e.topic, " ", topic, ": ", pick(e.messages), policies(), ";"}));
+    line(0, cat({e.publisher, " P", n, " -> ", topic, policies(), ";"}));
+    line(0, cat({e.subscriber, " S", n, " <- ", topic, policies(), ";"}));
+    line(0, cat({e.task, " ", task, " { ", e.priority, ": ", std::to_string(rng_.below(10)), " ",
+                 e.period, ": ", std::to_string(1 + rng_.below(100)), " ms ", e.stack, ": ",
+                 std::to_string(1 + rng_.below(16)), " KB ", e.setting, ": ", e.setting_value,
+                 " }"}));
+    line(0, cat({"#[", e.attribute, "(", e.level, " = \"", e.level_value, "\", ", e.shared, ")]"}));
+    line(0, cat({e.on, " Irq", n, "(", e.channel, ": ", v_.types[0], ") ", e.priority, " ",
+                 std::to_string(rng_.below(8)), " {"}));
+    line(1, cat({v_.let, " ", e.result, " = ", e.match, " ", e.channel, " ", v_.do_}));
+    line(2, cat({e.case_, " 0 => gpio::PA", std::to_string(rng_.below(16)), ".",
+                 pick(e.pin_methods), "()"}));
+    line(2, cat({e.case_, " ", e.some, "(x) => x + ", number()}));
+    line(2, cat({e.case_, " (a, _) => a"}));
+    line(2, cat({e.case_, " ", e.none, " => ", operand()}));
+    line(2, "_ => 0");
+    line(1, v_.end);
+    line(1, cat({v_.let, " ", e.ready, " = ", v_.if_, " ", e.result, " > ", number(), " ", v_.then,
+                 " { ", v_.true_, " } ", v_.else_, " { ", v_.false_, " }"}));
+    line(1, cat({"gpio::PB", std::to_string(rng_.below(16)), ".", e.input_method, "(", e.pull,
+                 ");"}));
+    line(1, cat({v_.let, " ", e.reading, " = ", e.driver, n, "::", e.read, "(", e.channel,
+                 ")?;"}));
+    line(1, cat({"asm(arm64, \"dmb\", in(x0) ", e.result, ");"}));
+    line(1, cat({v_.if_, " ", v_.not_, " ", e.ready, " ", v_.then, " panic!(\"", e.panic_text,
+                 "\", ", e.channel, ") ", v_.end}));
+    line(1, cat({e.emit, " ", e.ready_event, n, "(", e.channel, ", ", e.result, ")"}));
+    line(0, "}");
+    line(0, cat({e.task, " ", task, ".", e.run, "(", v_.names[0], ": ", v_.types[0], ") {"}));
+    line(1, cat({e.emit, " ", e.started, "(", v_.names[0], ")"}));
+    line(0, "}");
+    line(0, cat({e.export_, " { ", task, ", Irq", n, " };"}));
+    out_ += '\n';
+  }
+
   const Vocabulary& v_;
+  const EmbeddedVocabulary* e_;
   Random rng_;
   std::string out_;
 };
@@ -257,11 +365,17 @@ class Writer {
 }  // namespace detail
 
 // A program of at least `min_bytes` bytes: structs and functions with
-// declarations, if/while/for/try, calls, strings, comments and numbers.
+// declarations, if/while/for/try, calls, strings, comments and numbers; with
+// Constructs::WithEmbedded also the embedded and module constructs.
 inline std::string generate_program(std::size_t min_bytes, KeywordLanguage language,
-                                    std::uint64_t seed = 1) {
-  detail::Writer writer(language == KeywordLanguage::Turkish ? detail::kTurkish : detail::kEnglish,
-                        seed);
+                                    std::uint64_t seed = 1,
+                                    Constructs constructs = Constructs::Core) {
+  const bool turkish = language == KeywordLanguage::Turkish;
+  const detail::EmbeddedVocabulary* embedded = nullptr;
+  if (constructs == Constructs::WithEmbedded) {
+    embedded = turkish ? &detail::kTurkishEmbedded : &detail::kEnglishEmbedded;
+  }
+  detail::Writer writer(turkish ? detail::kTurkish : detail::kEnglish, embedded, seed);
   for (std::size_t i = 0; writer.size() < min_bytes; ++i) writer.program_unit(i);
   return writer.take();
 }

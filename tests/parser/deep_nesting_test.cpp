@@ -78,6 +78,39 @@ TEST(DeepNesting, DeepNestingDoesNotExhaustTheStack) {
   parse_deep(repeat("(", kCount) + "x", [](const ParseResult&) {});
 }
 
+TEST(DeepNesting, NewFormsNestDeeplyWithoutExhaustingTheStack) {
+  struct Nest {
+    std::string_view head;
+    std::string_view open;
+    std::string_view close;
+  };
+  const Nest nests[] = {
+      // Match arms, scrutinees and patterns.
+      {"", "seç x yap durum 1 => ", " son"},
+      {"", "match ", " do end"},
+      {"seç x yap durum ", "(", ")"},
+      {"match x do case ", "Some(", ")"},
+      {"seç x yap durum ", "(a, ", ")"},
+      // Attribute arguments and attributes on attributes.
+      {"#[a(", "b(", ")"},
+      {"", "#[a] ", ""},
+      // The other forms that hold expressions or blocks.
+      {"x = ", "eğer a ise { ", " }"},
+      {"x = ", "if a then { b } else { ", " }"},
+      {"", "gpio::PA5.set(", ")"},
+      {"", "panic!(\"a\", ", ")"},
+      {"", "asm(x86_64, \"nop\", in(r0) ", ")"},
+      {"", "emit E(", ")"},
+      {"", "on E() { ", "}"},
+      {"", "task T.m() { ", "}"},
+  };
+  for (const Nest& nest : nests) {
+    SCOPED_TRACE(std::string(nest.open));
+    std::string text = std::string(nest.head) + repeat(nest.open, kCount) + "x";
+    parse_deep(text + repeat(nest.close, kCount), [](const ParseResult&) {});
+  }
+}
+
 TEST(DeepNesting, NestingWithinTheLimitParses) {
   const int depth = kMaxDepth / 2 - 2;
   parse_deep(repeat("(", depth) + "x" + repeat(")", depth), [](const ParseResult& result) {
@@ -87,6 +120,79 @@ TEST(DeepNesting, NestingWithinTheLimitParses) {
   });
   parse_deep(repeat("eğer x ise ", depth) + "y" + repeat(" son", depth),
              [](const ParseResult& result) { EXPECT_EQ(result.statements.size(), 1u); });
+}
+
+TEST(DeepNesting, NewFormsWithinTheLimitParse) {
+  const int depth = kMaxDepth / 4 - 2;
+  parse_deep(repeat("seç x yap durum 1 => ", depth) + "y" + repeat(" son", depth),
+             [depth](const ParseResult& result) {
+               const Expr* e = single_expression(result);
+               int levels = 0;
+               while (const Match* m = e ? e->as<Match>() : nullptr) {
+                 ++levels;
+                 ASSERT_EQ(m->arms.size(), 1u);
+                 e = m->arms[0].body;
+               }
+               EXPECT_EQ(levels, depth);
+             });
+  parse_deep("seç x yap durum " + repeat("Bazı(", depth) + "a" + repeat(")", depth) + " => y son",
+             [depth](const ParseResult& result) {
+               const Expr* e = single_expression(result);
+               ASSERT_NE(e, nullptr);
+               const Pattern* p = &e->as<Match>()->arms[0].pattern;
+               int levels = 0;
+               while (p->kind == Pattern::Kind::SomePattern) ++levels, p = p->inner;
+               EXPECT_EQ(levels, depth);
+               EXPECT_EQ(p->kind, Pattern::Kind::BindingPattern);
+             });
+  parse_deep("#[a(" + repeat("b(", depth) + repeat(")", depth) + ")] x",
+             [depth](const ParseResult& result) {
+               ASSERT_EQ(result.statements.size(), 1u);
+               const Attributed* a = result.statements[0]->as<Attributed>();
+               ASSERT_NE(a, nullptr);
+               Seq<AttrArg> args = a->arguments;
+               int levels = 0;
+               while (args.size() == 1 && args[0].kind == AttrArg::Kind::Nested) {
+                 ++levels;
+                 args = args[0].nested;
+               }
+               EXPECT_EQ(levels, depth);
+             });
+  parse_deep(repeat("#[a] ", depth) + "x", [depth](const ParseResult& result) {
+    ASSERT_EQ(result.statements.size(), 1u);
+    const Stmt* s = result.statements[0];
+    int levels = 0;
+    while (const Attributed* a = s->as<Attributed>()) ++levels, s = a->statement;
+    EXPECT_EQ(levels, depth);
+  });
+}
+
+// Lists are read in loops, so their length costs no stack.
+TEST(DeepNesting, LongListsOfTheNewFormsAreReadWithoutRecursion) {
+  struct Long {
+    std::string_view head;
+    std::string_view item;
+    std::string_view tail;
+  };
+  const Long lists[] = {
+      {"seç x yap", " durum 1 => a", " son"},
+      {"seç x yap durum (a", ", b", ") => c son"},
+      {"#[a(", "b = c, ", ")] x"},
+      {"use a::{", "b, ", "c}"},
+      {"import \"a\"::{", "b, ", "c}"},
+      {"export {", "b, ", "c}"},
+      {"topic T: M (", "reliable, ", ")"},
+      {"task T {", " mode: fast", " }"},
+      {"emit E(", "1, ", "2)"},
+      {"gpio::PA5.set(", "1, ", "2)"},
+      {"panic!(\"a\"", ", 1", ")"},
+      {"asm(x86_64, \"nop\"", ", in(r0) a", ")"},
+  };
+  for (const Long& list : lists) {
+    SCOPED_TRACE(std::string(list.item));
+    parse_deep(std::string(list.head) + repeat(list.item, kCount) + std::string(list.tail),
+               [](const ParseResult& result) { EXPECT_EQ(result.statements.size(), 1u); });
+  }
 }
 
 TEST(DeepNesting, LongElseIfChainsAreReadWithoutRecursion) {
@@ -138,6 +244,7 @@ TEST(DeepNesting, LongLeftDeepChainsAreReleasedWithoutRecursion) {
       {"a", ".b()", ExprKind::MethodCall},  {"x", "[0]", ExprKind::Index},
       {"f", "(1)", ExprKind::Call},         {"a", " ve b", ExprKind::Binary},
       {"x", " as T", ExprKind::Cast},       {"0", "..1", ExprKind::Range},
+      {"y", "?", ExprKind::Try},
   };
   for (const Chain& chain : chains) {
     SCOPED_TRACE(std::string(chain.link));
