@@ -42,6 +42,19 @@ const std::string_view kPrograms[] = {
     "task T { priority: 5 period: 10 ms stack: 4 KB }\n"
     "on Event(x) priority 3 { emit Other(x) }\n"
     "gpio::PA5.set_high(); asm(x86_64, \"nop\"); panic!(\"x {}\", 1)\n",
+    "kullan hal::giriş_çıkış; kullan ::a::b::{c olarak d, e} olarak f\n"
+    "içe_aktar \"sürücü\" olarak sr::{oku}; dışa_aktar { oku, yaz }; dışa_aktar *\n"
+    "katılımcı 3; konu Sıcaklık: Ölçüm(güvenilir, geçmiş = 5, süre_sınırı = 100, kalıcı)\n"
+    "yayıncı Y -> Sıcaklık(elinden_gelen); abone A <- Sıcaklık(geçmiş, ömür = 9)\n"
+    "görev G { öncelik: 300 periyot: 1.5 s yığın: 2 MB mod: hızlı } görev G.çalış(n) { }\n"
+    "#[kesme(seviye = \"yüksek\", değil(paylaşılan), ve)] #[iç]\n"
+    "olay Kesme(k: tamsayı) öncelik 2 {\n"
+    "  değişken r = seç k yap durum 0 => a; durum Bazı((x, _)) => x durum Hiçbir => b _ => c son\n"
+    "  değişken t = eğer r ise { doğru } değilse { yanlış }\n"
+    "  gpio::PB12.giriş_olarak(yukarı_çek) uart::TX.değiştir() spi::P15.toggle\n"
+    "  asm(riscv64, \"csrr\", out(a0) v, inout(a1) w, lateout(a2) z)\n"
+    "  dön oku(k)? yayınla_olay Hazır(k, r)\n"
+    "}\n",
 };
 
 // Replaces every invalid sequence with "?".
@@ -64,7 +77,8 @@ std::vector<std::string> token_texts() {
     if (!info.text2.empty()) texts.emplace_back(info.text2);
   }
   for (const char* extra : {"x", "_", "each", "out", "PA5", "0", "42", "1.5", "0x1F", "\"s\"", "'c'",
-                            "\"\"\"raw\"\"\"", "=>", "->", "\n", "//c\n", "/* c */", "kb", "MB", "@"}) {
+                            "\"\"\"raw\"\"\"", "=>", "->", "<-", "\n", "//c\n", "/* c */", "kb", "MB", "mb", "ns",
+                            "inout", "lateout", "P15", "PA16", "pb3", "#[a]", "@"}) {
     texts.emplace_back(extra);
   }
   return texts;
