@@ -43,7 +43,13 @@ Lexer::Char Lexer::char_at(std::size_t i) const {
   if (b0 < 0x80) return {b0, 1};
   const std::size_t len = support::utf8_sequence_length(b0);
   if (b0 < 0xC2 || b0 > 0xF4 || i + len > text_.size()) return {kInvalid, 1};
-  for (std::size_t k = 1; k < len; ++k) {
+  // The second byte's range rules out overlong forms, surrogates and values
+  // past U+10FFFF, which would otherwise decode to letters or white space.
+  const auto b1 = static_cast<unsigned char>(text_[i + 1]);
+  const unsigned lo = b0 == 0xE0 ? 0xA0 : b0 == 0xF0 ? 0x90 : 0x80;
+  const unsigned hi = b0 == 0xED ? 0x9F : b0 == 0xF4 ? 0x8F : 0xBF;
+  if (b1 < lo || b1 > hi) return {kInvalid, 1};
+  for (std::size_t k = 2; k < len; ++k) {
     if (!is_continuation(static_cast<unsigned char>(text_[i + k]))) return {kInvalid, 1};
   }
   const auto d = support::decode_utf8(text_, i);
