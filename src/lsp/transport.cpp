@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
 #include <boost/json/parser.hpp>
@@ -171,52 +170,6 @@ std::expected<void, IoError> OutputBuffer::flush() {
 
 namespace {
 
-// Shortest round-trip digits, laid out as integer, decimal or exponent form
-// by the position of the decimal point ("1.0", "0.001", "1e20", "1.5e-7").
-std::string float_text(double d) {
-  if (std::isnan(d)) return "NaN";
-  if (std::isinf(d)) return d < 0 ? "-inf" : "inf";
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific);
-  std::string_view sci(buf, static_cast<std::size_t>(r.ptr - buf));
-  std::string out;
-  if (sci.front() == '-') {
-    out.push_back('-');
-    sci.remove_prefix(1);
-  }
-  const std::size_t e = sci.find('e');
-  std::string digits;
-  for (char c : sci.substr(0, e)) {
-    if (c != '.') digits.push_back(c);
-  }
-  int sci_exp = 0;
-  std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+'), sci.data() + sci.size(), sci_exp);
-  const int length = static_cast<int>(digits.size());
-  const int point = sci_exp + 1;  // digits before the decimal point
-  if (length <= point && point <= 16) {
-    out += digits;
-    out.append(static_cast<std::size_t>(point - length), '0');
-    out += ".0";
-  } else if (0 < point && point <= 16) {
-    out += digits.substr(0, static_cast<std::size_t>(point));
-    out.push_back('.');
-    out += digits.substr(static_cast<std::size_t>(point));
-  } else if (-5 < point && point <= 0) {
-    out += "0.";
-    out.append(static_cast<std::size_t>(-point), '0');
-    out += digits;
-  } else {
-    out.push_back(digits[0]);
-    if (length > 1) {
-      out.push_back('.');
-      out += digits.substr(1);
-    }
-    out.push_back('e');
-    out += std::to_string(point - 1);
-  }
-  return out;
-}
-
 // A string quoted with escapes for quotes, backslashes and control characters.
 std::string debug_quoted(std::string_view s) {
   static constexpr char hex[] = "0123456789abcdef";
@@ -252,7 +205,7 @@ std::string found_text(const json::value& v) {
     case json::kind::bool_: return v.get_bool() ? "boolean `true`" : "boolean `false`";
     case json::kind::int64: return "integer `" + std::to_string(v.get_int64()) + "`";
     case json::kind::uint64: return "integer `" + std::to_string(v.get_uint64()) + "`";
-    case json::kind::double_: return "floating point `" + float_text(v.get_double()) + "`";
+    case json::kind::double_: return "floating point `" + support::double_text(v.get_double()) + "`";
     case json::kind::string: return "string " + debug_quoted(v.get_string());
     case json::kind::array: return "sequence";
     case json::kind::object: return "map";

@@ -9,6 +9,50 @@
 
 namespace qosa::support {
 
+std::string double_text(double d) {
+  if (std::isnan(d)) return "NaN";
+  if (std::isinf(d)) return d < 0 ? "-inf" : "inf";
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific);
+  std::string_view sci(buf, static_cast<std::size_t>(r.ptr - buf));
+  std::string out;
+  if (sci.front() == '-') {
+    out.push_back('-');
+    sci.remove_prefix(1);
+  }
+  const std::size_t e = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, e)) {
+    if (c != '.') digits.push_back(c);
+  }
+  int sci_exp = 0;
+  std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+'), sci.data() + sci.size(), sci_exp);
+  const int length = static_cast<int>(digits.size());
+  const int point = sci_exp + 1;  // digits before the decimal point
+  if (length <= point && point <= 16) {
+    out += digits;
+    out.append(static_cast<std::size_t>(point - length), '0');
+    out += ".0";
+  } else if (0 < point && point <= 16) {
+    out += digits.substr(0, static_cast<std::size_t>(point));
+    out.push_back('.');
+    out += digits.substr(static_cast<std::size_t>(point));
+  } else if (-5 < point && point <= 0) {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-point), '0');
+    out += digits;
+  } else {
+    out.push_back(digits[0]);
+    if (length > 1) {
+      out.push_back('.');
+      out += digits.substr(1);
+    }
+    out.push_back('e');
+    out += std::to_string(point - 1);
+  }
+  return out;
+}
+
 namespace {
 
 void append_double(std::string& out, double d) {
@@ -16,11 +60,7 @@ void append_double(std::string& out, double d) {
     out += "null";  // JSON has no infinities or NaN
     return;
   }
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, d);
-  std::string_view s(buf, static_cast<std::size_t>(r.ptr - buf));
-  out += s;
-  if (s.find_first_of(".e") == std::string_view::npos) out += ".0";
+  out += double_text(d);
 }
 
 void append_value(std::string& out, const boost::json::value& v);

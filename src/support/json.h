@@ -17,4 +17,9 @@ void append_json_string(std::string& out, std::string_view text);
 
 std::string to_json_text(const boost::json::value& value);
 
+// The shortest digits that read back as `d`, as integer, decimal or exponent
+// form by the position of the decimal point: "1.0", "0.001", "1e20", "1.5e-7";
+// "NaN", "inf" and "-inf" for the values JSON cannot hold.
+std::string double_text(double d);
+
 }  // namespace qosa::support
