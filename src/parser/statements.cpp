@@ -20,6 +20,19 @@ void skip_semicolon(Parser& parser) {
   if (next_is(parser, TokenKind::Semicolon)) advance(parser);
 }
 
+// Entered on "=": the value and an optional ";", as a T named `name`.
+template <class T>
+const Stmt* finish_binding(Parser& parser, Text name) {
+  advance(parser);
+  const Expr* value = parse_expression(parser, 0);
+  if (value == nullptr) return nullptr;
+  skip_semicolon(parser);
+  T* stmt = make_node<T>(parser);
+  stmt->name = name;
+  stmt->value = value;
+  return stmt;
+}
+
 // Let steps from the name on: name, skipped annotation, "=", value, ";".
 template <class T>
 const Stmt* parse_binding(Parser& parser) {
@@ -33,14 +46,7 @@ const Stmt* parse_binding(Parser& parser) {
     }
   }
   if (!current_is(parser, TokenKind::Assign)) return nullptr;
-  advance(parser);
-  const Expr* value = parse_expression(parser, 0);
-  if (value == nullptr) return nullptr;
-  skip_semicolon(parser);
-  T* stmt = make_node<T>(parser);
-  stmt->name = name;
-  stmt->value = value;
-  return stmt;
+  return finish_binding<T>(parser, name);
 }
 
 // Entered on "[".
@@ -81,14 +87,7 @@ const Stmt* parse_const(Parser& parser) {
 const Stmt* parse_assign(Parser& parser) {
   Text name = keep_text(parser, parser.current.text);
   advance(parser);
-  advance(parser);
-  const Expr* value = parse_expression(parser, 0);
-  if (value == nullptr) return nullptr;
-  skip_semicolon(parser);
-  Assign* stmt = make_node<Assign>(parser);
-  stmt->name = name;
-  stmt->value = value;
-  return stmt;
+  return finish_binding<Assign>(parser, name);
 }
 
 const Stmt* parse_expression_statement(Parser& parser) {
