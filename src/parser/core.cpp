@@ -78,10 +78,6 @@ bool is_block_terminator(TokenKind kind) {
   }
 }
 
-bool is_block_opener(TokenKind kind) {
-  return kind == TokenKind::LeftBrace || kind == TokenKind::Yap || kind == TokenKind::Do;
-}
-
 // Statements until `stop` holds for the current token or the text ends.
 template <class Stop>
 StmtList statement_loop(Parser& parser, Stop stop) {

@@ -10,16 +10,10 @@ using lexer::TokenKind;
 
 namespace {
 
-bool current_is(const Parser& parser, TokenKind kind) { return parser.current.kind == kind; }
-bool next_is(const Parser& parser, TokenKind kind) { return parser.next.kind == kind; }
-
 bool next_is_name(const Parser& parser, std::string_view text) {
   return next_is(parser, TokenKind::Identifier) && parser.next.text == text;
 }
 
-void skip_semicolon(Parser& parser) {
-  if (next_is(parser, TokenKind::Semicolon)) advance(parser);
-}
 
 // The peripheral a hardware use names; empty when the token names none.
 Text peripheral_name(const Parser& parser) {

@@ -7,9 +7,6 @@ using lexer::TokenKind;
 
 namespace {
 
-bool current_is(const Parser& parser, TokenKind kind) { return parser.current.kind == kind; }
-bool next_is(const Parser& parser, TokenKind kind) { return parser.next.kind == kind; }
-
 bool next_is_as(const Parser& parser) {
   return next_is(parser, TokenKind::Olarak) || next_is(parser, TokenKind::As);
 }

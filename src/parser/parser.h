@@ -118,6 +118,22 @@ std::optional<TypeRef> parse_type(Parser& parser);
 Text keep_text(Parser& parser, std::string_view text);
 NodeSpan keep_span(Parser& parser, const lexer::Span& span);
 
+inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
+  return parser.current.kind == kind;
+}
+inline bool next_is(const Parser& parser, lexer::TokenKind kind) {
+  return parser.next.kind == kind;
+}
+// "{", "yap" or "do", one of which a block may open with.
+inline bool is_block_opener(lexer::TokenKind kind) {
+  using lexer::TokenKind;
+  return kind == TokenKind::LeftBrace || kind == TokenKind::Yap || kind == TokenKind::Do;
+}
+// Steps onto a ";" that follows the construct just read.
+inline void skip_semicolon(Parser& parser) {
+  if (next_is(parser, lexer::TokenKind::Semicolon)) advance(parser);
+}
+
 // ---- Statements (statements.cpp) ----
 
 const Stmt* parse_statement(Parser& parser);

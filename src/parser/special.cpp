@@ -10,9 +10,6 @@ using lexer::TokenKind;
 
 namespace {
 
-bool current_is(const Parser& parser, TokenKind kind) { return parser.current.kind == kind; }
-bool next_is(const Parser& parser, TokenKind kind) { return parser.next.kind == kind; }
-
 bool is_wildcard(const Parser& parser) {
   return current_is(parser, TokenKind::Identifier) && parser.current.text == "_";
 }

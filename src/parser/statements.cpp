@@ -8,17 +8,8 @@ using lexer::TokenKind;
 
 namespace {
 
-bool current_is(const Parser& parser, TokenKind kind) { return parser.current.kind == kind; }
-bool next_is(const Parser& parser, TokenKind kind) { return parser.next.kind == kind; }
-
-bool is_opener(TokenKind kind) {
-  return kind == TokenKind::LeftBrace || kind == TokenKind::Yap || kind == TokenKind::Do;
-}
 bool is_keyword_opener(TokenKind kind) { return kind == TokenKind::Yap || kind == TokenKind::Do; }
 
-void skip_semicolon(Parser& parser) {
-  if (next_is(parser, TokenKind::Semicolon)) advance(parser);
-}
 
 // Entered on "=": the value and an optional ";", as a T named `name`.
 template <class T>
@@ -315,7 +306,7 @@ const Stmt* parse_struct(Parser& parser) {
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   Text name = keep_text(parser, parser.current.text);
   advance(parser);
-  if (!is_opener(parser.current.kind)) return nullptr;
+  if (!is_block_opener(parser.current.kind)) return nullptr;
   advance(parser);
   return make_struct(parser, name, parse_fields(parser));
 }
@@ -368,7 +359,7 @@ const Stmt* parse_region(Parser& parser) {
       advance(parser);
     }
   }
-  if (!is_opener(parser.current.kind)) return nullptr;
+  if (!is_block_opener(parser.current.kind)) return nullptr;
   StmtList body = parse_block(parser);
   Region* stmt = make_node<Region>(parser);
   stmt->name = name;
