@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "lsp/hover.h"
-#include "lsp/text.h"
+#include "features/hover.h"
+#include "features/words.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/framing.h"
 #include "program_generator.h"
 #include "support/json.h"
 
@@ -24,8 +25,7 @@ namespace {
 using qosa::support::append_json_string;
 
 void add_message(std::string& session, const std::string& body) {
-  session += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
-  session += body;
+  session += qosa::testing::frame(body);
 }
 
 const std::string uri = "file:///replay/big.qosa";

@@ -9,7 +9,8 @@
 
 #include <boost/json.hpp>
 
-#include "lsp/server.h"
+#include "common/framing.h"
+#include "server/server.h"
 #include "program_generator.h"
 #include "support/json.h"
 
@@ -66,9 +67,9 @@ BENCHMARK(BM_BoostJsonParse)->Unit(benchmark::kMicrosecond);
 
 void BM_ServerHandlesDidChange(benchmark::State& state) {
   const std::string body = did_change_body();
-  const std::string message = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  const std::string message = testing::frame(body);
   lsp::Server server;
-  lsp::open_document(server.documents, uri, "", 1);
+  lsp::open_document(server.documents, *lsp::Uri::parse(uri), "", 1);
   NullWriter out, log;
   for (auto _ : state) {
     MemoryReader in(message);

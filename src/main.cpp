@@ -1,7 +1,7 @@
 // Process entry: announce the server, run it on the standard streams, and
 // turn the way it ends into the exit code.
-#include "lsp/server.h"
-#include "lsp/transport.h"
+#include "lsp/streams.h"
+#include "server/server.h"
 #include "platform/platform.h"
 
 int main() {
@@ -11,13 +11,14 @@ int main() {
   lsp::FileWriter output(platform::stdout_fd);
   lsp::FileWriter errors(platform::stderr_fd);
   lsp::Log log(errors);
-  log.line("QOSA Language Server v0.9.0\n");
-  log.line("Başlatılıyor...\n");
+  // The start-up line says 0.9.0 and serverInfo 0.9.4: two versions, on purpose.
+  log.line("QOSA Language Server v0.9.0");
+  log.line("Başlatılıyor...");
 
   lsp::Server server;
   auto end = lsp::run(server, input, output, errors);
   if (!end) {
-    log.line("Sunucu hatası: " + end.error().message + "\n");
+    log.line("Sunucu hatası: " + end.error().message);
     platform::exit_process(1);
   }
   if (*end == lsp::RunEnd::exit_notification) platform::exit_process(0);

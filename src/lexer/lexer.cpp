@@ -10,8 +10,6 @@ namespace {
 // Stands for a byte that does not begin a valid UTF-8 character.
 constexpr char32_t kInvalid = 0x110000;
 
-bool is_continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
 bool is_hex_digit(int b) {
   return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
 }
@@ -39,21 +37,9 @@ Lexer::Lexer(std::string_view text, SourceName source)
 }
 
 Lexer::Char Lexer::char_at(std::size_t i) const {
-  const auto b0 = static_cast<unsigned char>(text_[i]);
-  if (b0 < 0x80) return {b0, 1};
-  const std::size_t len = support::utf8_sequence_length(b0);
-  if (b0 < 0xC2 || b0 > 0xF4 || i + len > text_.size()) return {kInvalid, 1};
-  // The second byte's range rules out overlong forms, surrogates and values
-  // past U+10FFFF, which would otherwise decode to letters or white space.
-  const auto b1 = static_cast<unsigned char>(text_[i + 1]);
-  const unsigned lo = b0 == 0xE0 ? 0xA0 : b0 == 0xF0 ? 0x90 : 0x80;
-  const unsigned hi = b0 == 0xED ? 0x9F : b0 == 0xF4 ? 0x8F : 0xBF;
-  if (b1 < lo || b1 > hi) return {kInvalid, 1};
-  for (std::size_t k = 2; k < len; ++k) {
-    if (!is_continuation(static_cast<unsigned char>(text_[i + k]))) return {kInvalid, 1};
-  }
-  const auto d = support::decode_utf8(text_, i);
-  return {d.code_point, d.length};
+  const auto d = support::decode_utf8_checked(text_, i);
+  if (!d) return {kInvalid, 1};
+  return {d->code_point, d->length};
 }
 
 std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
@@ -76,7 +62,7 @@ void Lexer::count_through(std::size_t end) {
     if (b == '\n') {
       ++line;
       column = 1;
-    } else if (!is_continuation(b)) {
+    } else if (!support::is_utf8_continuation(b)) {
       ++column;
     }
   }
@@ -108,7 +94,7 @@ void Lexer::count_through(std::size_t end) {
       i += 2;
       column += 2;
       while (i < n && s[i] != '\n' && s[i] != '\r') {
-        column += !is_continuation(static_cast<unsigned char>(s[i]));
+        column += !support::is_utf8_continuation(static_cast<unsigned char>(s[i]));
         ++i;
       }
     } else if (b == '/' && i + 1 < n && s[i + 1] == '*') {
@@ -328,7 +314,7 @@ Token Lexer::scan_quoted(char quote) {
       if (c == '\n') {
         ++line;
         column = 1;
-      } else if (!is_continuation(static_cast<unsigned char>(c))) {
+      } else if (!support::is_utf8_continuation(static_cast<unsigned char>(c))) {
         ++column;
       }
       ++i;

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-#include "lsp/text.h"
+#include "lsp/lines.h"
 #include "support/columns.h"
 
 namespace qosa::lsp {
 
-void open_document(DocumentStore& store, std::string uri, std::string text, std::int32_t version) {
-  Document document{uri, std::move(text), version};
-  auto it = store.documents.find(uri);
-  if (it == store.documents.end()) {
-    store.documents.emplace(std::move(uri), std::move(document));
-  } else {
-    it->second = std::move(document);
-  }
+const Document& open_document(DocumentStore& store, Uri uri, std::string text, std::int32_t version) {
+  std::string key = uri.str();
+  Document document{std::move(uri), std::move(text), version};
+  auto [it, added] = store.documents.try_emplace(std::move(key));
+  it->second = std::move(document);
+  return it->second;
 }
 
 std::optional<std::uint64_t> position_to_offset(std::string_view text, std::uint32_t line,
@@ -31,10 +29,11 @@ std::optional<std::uint64_t> position_to_offset(std::string_view text, std::uint
   return found->start + std::min<std::uint64_t>(column.offset, found->content.size());
 }
 
-void apply_changes(DocumentStore& store, std::string_view uri,
-                   std::vector<TextDocumentContentChangeEvent> changes, std::int32_t version) {
+const Document* apply_changes(DocumentStore& store, std::string_view uri,
+                              std::vector<TextDocumentContentChangeEvent> changes,
+                              std::int32_t version) {
   auto it = store.documents.find(uri);
-  if (it == store.documents.end()) return;
+  if (it == store.documents.end()) return nullptr;
   std::string& text = it->second.text;
   for (auto& change : changes) {
     if (!change.range) {
@@ -49,6 +48,7 @@ void apply_changes(DocumentStore& store, std::string_view uri,
     text.replace(*start, *end - *start, change.text);
   }
   it->second.version = version;
+  return &it->second;
 }
 
 const Document* get_document(const DocumentStore& store, std::string_view uri) {

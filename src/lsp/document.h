@@ -14,7 +14,7 @@
 namespace qosa::lsp {
 
 struct Document {
-  std::string uri;
+  Uri uri;
   std::string text;
   std::int32_t version = 0;
 };
@@ -24,17 +24,20 @@ struct UriHash {
   std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
-// Documents by uri, as the URL module prints it; keys compare byte for byte.
+// Documents by uri, as the URL module prints it; keys compare byte for byte,
+// so a raw uri as sent can be looked up too.
 struct DocumentStore {
   std::unordered_map<std::string, Document, UriHash, std::equal_to<>> documents;
 };
 
-void open_document(DocumentStore& store, std::string uri, std::string text, std::int32_t version);
+// Adds or replaces the document; returns it as stored.
+const Document& open_document(DocumentStore& store, Uri uri, std::string text, std::int32_t version);
 
-// Applies the changes in order, then sets the version; a uri that is not
-// open changes nothing.
-void apply_changes(DocumentStore& store, std::string_view uri,
-                   std::vector<TextDocumentContentChangeEvent> changes, std::int32_t version);
+// Applies the changes in order, then sets the version and returns the
+// document; a uri that is not open changes nothing and gives none.
+const Document* apply_changes(DocumentStore& store, std::string_view uri,
+                              std::vector<TextDocumentContentChangeEvent> changes,
+                              std::int32_t version);
 
 const Document* get_document(const DocumentStore& store, std::string_view uri);
 

@@ -4,11 +4,54 @@
 
 #include <boost/json.hpp>
 
+#include "support/json.h"
 #include "support/url.h"
 
 namespace qosa::lsp {
 
 namespace json = boost::json;
+
+ResponseError response_error(ErrorCode code, std::string message) {
+  return ResponseError{static_cast<std::int32_t>(code), std::move(message), std::nullopt};
+}
+
+ResponseError serialization_error(std::string_view message) {
+  return response_error(ErrorCode::internal_error, "Serialization error: " + std::string(message));
+}
+
+void JsonResult::append_to(std::string& out) const {
+  if (const auto* value = std::get_if<json::value>(&result_)) {
+    support::append_json(out, *value);
+  } else {
+    out += std::get<Written>(result_).text;
+  }
+}
+
+std::string JsonResult::text() const {
+  std::string out;
+  append_to(out);
+  return out;
+}
+
+const json::value& lookup(const json::value& v, std::string_view key) {
+  static const json::value null;
+  const json::object* o = v.if_object();
+  if (!o) return null;
+  const json::value* member = o->if_contains(key);
+  return member ? *member : null;
+}
+
+std::optional<std::uint64_t> raw_unsigned(const json::value& v) {
+  if (v.is_uint64()) return v.get_uint64();
+  if (v.is_int64() && v.get_int64() >= 0) return static_cast<std::uint64_t>(v.get_int64());
+  return std::nullopt;
+}
+
+std::optional<Uri> Uri::parse(std::string_view text) {
+  auto url = support::parse_url(text);
+  if (!url) return std::nullopt;
+  return Uri(url->href());
+}
 
 namespace {
 
@@ -34,12 +77,12 @@ bool get_string(const json::value& v, std::string& out) {
   return true;
 }
 
-bool get_uri(const json::value& v, std::string& out) {
+bool get_uri(const json::value& v, Uri& out) {
   const json::string* s = v.if_string();
   if (!s) return false;
-  auto url = support::parse_url(std::string_view(s->data(), s->size()));
-  if (!url) return false;
-  out = url->href();
+  auto uri = Uri::parse(std::string_view(s->data(), s->size()));
+  if (!uri) return false;
+  out = std::move(*uri);
   return true;
 }
 
@@ -67,7 +110,7 @@ bool optional_member(const json::object& o, std::string_view key, std::optional<
 constexpr auto as_u32 = [](const json::value& v, std::uint32_t& out) { return get_int(v, out); };
 constexpr auto as_i32 = [](const json::value& v, std::int32_t& out) { return get_int(v, out); };
 constexpr auto as_string = [](const json::value& v, std::string& out) { return get_string(v, out); };
-constexpr auto as_uri = [](const json::value& v, std::string& out) { return get_uri(v, out); };
+constexpr auto as_uri = [](const json::value& v, Uri& out) { return get_uri(v, out); };
 template <class T>
 constexpr auto as_record = [](const json::value& v, T& out) { return from_json(v, out); };
 
@@ -106,7 +149,7 @@ json::value to_json(const Range& r) {
 }
 
 json::value to_json(const Location& l) {
-  return json::object{{"uri", l.uri}, {"range", to_json(l.range)}};
+  return json::object{{"uri", l.uri.str()}, {"range", to_json(l.range)}};
 }
 
 bool from_json(const json::value& v, TextDocumentIdentifier& out) {
@@ -215,7 +258,7 @@ json::value to_json(const PublishDiagnosticsParams& p) {
   json::array diagnostics;
   diagnostics.reserve(p.diagnostics.size());
   for (const auto& d : p.diagnostics) diagnostics.push_back(to_json(d));
-  return json::object{{"uri", p.uri}, {"diagnostics", std::move(diagnostics)}};
+  return json::object{{"uri", p.uri.str()}, {"diagnostics", std::move(diagnostics)}};
 }
 
 }  // namespace qosa::lsp

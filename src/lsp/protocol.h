@@ -5,14 +5,94 @@
 // as absent. Uris are parsed and stored as the URL module prints them.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include <boost/json/value.hpp>
 
 namespace qosa::lsp {
+
+// ---------------------------------------------------------------------------
+// The answer vocabulary
+
+// The JSON-RPC error codes the server answers with.
+enum class ErrorCode : std::int32_t {
+  invalid_request = -32600,
+  method_not_found = -32601,
+  internal_error = -32603,
+};
+
+struct ResponseError {
+  std::int32_t code;
+  std::string message;
+  std::optional<boost::json::value> data;
+};
+
+ResponseError response_error(ErrorCode code, std::string message);
+
+// -32603 "Serialization error: {message}".
+ResponseError serialization_error(std::string_view message);
+
+// A request's result: a JSON value, or JSON text already written, which the
+// response carries unchanged (a large result need not be built as a value
+// tree first). Written text must keep object members sorted byte-wise.
+class JsonResult {
+ public:
+  template <class T>
+    requires std::constructible_from<boost::json::value, T>
+  JsonResult(T&& value) : result_(boost::json::value(std::forward<T>(value))) {}
+
+  static JsonResult written(std::string text) { return JsonResult(Written{std::move(text)}); }
+
+  // Appends the compact text of the result.
+  void append_to(std::string& out) const;
+  std::string text() const;
+
+ private:
+  struct Written {
+    std::string text;
+  };
+  explicit JsonResult(Written written) : result_(std::move(written)) {}
+
+  std::variant<boost::json::value, Written> result_;
+};
+
+// A request's "result", or its "error".
+using Answer = std::expected<JsonResult, ResponseError>;
+
+// Raw params: a member of an object, or null for a missing member or a value
+// that is not an object, so a missing level reads like a missing leaf.
+const boost::json::value& lookup(const boost::json::value& v, std::string_view key);
+
+// A raw number that holds a non-negative integer; a number written with a
+// point or an exponent does not count.
+std::optional<std::uint64_t> raw_unsigned(const boost::json::value& v);
+
+// ---------------------------------------------------------------------------
+// Records
+
+// A document uri as the URL module prints it; made only by parsing, so no
+// typed record holds a uri that skipped the URL module.
+class Uri {
+ public:
+  Uri() = default;  // empty until a record's conversion fills it
+  // None when `text` is not an absolute URL.
+  static std::optional<Uri> parse(std::string_view text);
+
+  const std::string& str() const { return href_; }
+  friend bool operator==(const Uri& a, const Uri& b) = default;
+  friend bool operator==(const Uri& a, std::string_view b) { return a.href_ == b; }
+
+ private:
+  explicit Uri(std::string href) : href_(std::move(href)) {}
+  std::string href_;
+};
 
 // "line" and "character" count from 0; "character" counts UTF-16 code
 // units of the line.
@@ -31,13 +111,13 @@ bool from_json(const boost::json::value& v, Range& out);
 boost::json::value to_json(const Range& r);
 
 struct Location {
-  std::string uri;
+  Uri uri;
   Range range;
 };
 boost::json::value to_json(const Location& l);
 
 struct TextDocumentIdentifier {
-  std::string uri;
+  Uri uri;
 };
 bool from_json(const boost::json::value& v, TextDocumentIdentifier& out);
 
@@ -72,7 +152,7 @@ struct InitializeParams {};
 bool from_json(const boost::json::value& v, InitializeParams& out);
 
 struct TextDocumentItem {
-  std::string uri;
+  Uri uri;
   std::string language_id;
   std::int32_t version = 0;
   std::string text;
@@ -84,7 +164,7 @@ struct DidOpenTextDocumentParams {
 bool from_json(const boost::json::value& v, DidOpenTextDocumentParams& out);
 
 struct VersionedTextDocumentIdentifier {
-  std::string uri;
+  Uri uri;
   std::int32_t version = 0;
 };
 
@@ -114,7 +194,7 @@ struct Diagnostic {
 boost::json::value to_json(const Diagnostic& d);
 
 struct PublishDiagnosticsParams {
-  std::string uri;
+  Uri uri;
   std::vector<Diagnostic> diagnostics;
 };
 boost::json::value to_json(const PublishDiagnosticsParams& p);

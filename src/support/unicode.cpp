@@ -1,7 +1,9 @@
 #include "support/unicode.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
-#include <unicode/ustring.h>
+#include <unicode/ucasemap.h>
 
 #include "support/utf8.h"
 
@@ -23,44 +25,49 @@ bool is_numeric(char32_t c) {
   return (mask & (U_GC_ND_MASK | U_GC_NL_MASK | U_GC_NO_MASK)) != 0;
 }
 
-std::string to_lower(std::string_view text) {
+void to_lower(std::string_view text, std::string& out) {
+  out.resize(text.size());
   bool ascii = true;
-  for (char ch : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
     if (static_cast<unsigned char>(ch) >= 0x80) {
       ascii = false;
       break;
     }
+    out[i] = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
   }
-  std::string out;
-  out.reserve(text.size());
-  if (ascii) {
-    for (char ch : text) out.push_back(ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch);
-    return out;
+  if (ascii) return;
+  // The root locale's full mapping, straight from UTF-8 to UTF-8.
+  static UCaseMap* const map = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    UCaseMap* m = ucasemap_open("", 0, &status);
+    return U_FAILURE(status) ? nullptr : m;
+  }();
+  if (!map) {
+    out.assign(text);
+    return;
   }
-  std::u16string wide(text.size(), u'\0');
-  int32_t wide_len = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8(wide.data(), static_cast<int32_t>(wide.size()), &wide_len, text.data(),
-                static_cast<int32_t>(text.size()), &status);
-  if (U_FAILURE(status)) return std::string(text);
   // Lowercasing can grow a text (İ becomes two characters): retry with the size asked for.
-  std::u16string lower(static_cast<std::size_t>(wide_len) + 8, u'\0');
-  status = U_ZERO_ERROR;
-  int32_t lower_len = u_strToLower(lower.data(), static_cast<int32_t>(lower.size()), wide.data(),
-                                   wide_len, "", &status);
+  out.resize(std::max(out.capacity(), text.size() + text.size() / 2 + 8));
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = ucasemap_utf8ToLower(map, out.data(), static_cast<int32_t>(out.size()), text.data(),
+                                        static_cast<int32_t>(text.size()), &status);
   if (status == U_BUFFER_OVERFLOW_ERROR) {
-    lower.assign(static_cast<std::size_t>(lower_len), u'\0');
+    out.resize(static_cast<std::size_t>(length));
     status = U_ZERO_ERROR;
-    lower_len = u_strToLower(lower.data(), lower_len, wide.data(), wide_len, "", &status);
+    length = ucasemap_utf8ToLower(map, out.data(), length, text.data(),
+                                  static_cast<int32_t>(text.size()), &status);
   }
-  if (U_FAILURE(status)) return std::string(text);
-  out.assign(static_cast<std::size_t>(lower_len) * 3, '\0');
-  int32_t out_len = 0;
-  status = U_ZERO_ERROR;
-  u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &out_len, lower.data(), lower_len,
-              &status);
-  if (U_FAILURE(status)) return std::string(text);
-  out.resize(static_cast<std::size_t>(out_len));
+  if (U_FAILURE(status)) {
+    out.assign(text);
+    return;
+  }
+  out.resize(static_cast<std::size_t>(length));
+}
+
+std::string to_lower(std::string_view text) {
+  std::string out;
+  to_lower(text, out);
   return out;
 }
 
@@ -78,7 +85,7 @@ std::string_view trim_end(std::string_view text) {
   std::size_t end = text.size();
   while (end > 0) {
     std::size_t start = end - 1;
-    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+    while (start > 0 && is_utf8_continuation(static_cast<unsigned char>(text[start]))) --start;
     if (!is_white_space(decode_utf8(text, start).code_point)) break;
     end = start;
   }

@@ -16,6 +16,8 @@ bool is_numeric(char32_t c);
 
 // Full Unicode lowercase mapping of valid UTF-8 text (İ becomes i and U+0307).
 std::string to_lower(std::string_view text);
+// The same into `out`, whose memory is reused from call to call.
+void to_lower(std::string_view text, std::string& out);
 
 // Removes White_Space characters from both ends of valid UTF-8 text.
 std::string_view trim(std::string_view text);

@@ -43,6 +43,13 @@ inline Decoded decode_utf8(std::string_view text, std::size_t pos) {
   return {(static_cast<char32_t>(b0 & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3), 4};
 }
 
+// Decodes the character at `pos` of any bytes; none when no valid UTF-8
+// character starts there. Precondition: pos < text.size().
+std::optional<Decoded> decode_utf8_checked(std::string_view text, std::size_t pos);
+
+// A byte that continues a character rather than starting one.
+inline bool is_utf8_continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
 // Byte length of the character that starts with `lead` in valid UTF-8.
 inline std::size_t utf8_sequence_length(unsigned char lead) {
   return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;

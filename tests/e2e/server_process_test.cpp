@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/framing.h"
+
 extern char** environ;
 
 namespace {
@@ -89,9 +91,7 @@ Outcome run_server(const std::string& input, bool closed_stdout = false,
   return outcome;
 }
 
-std::string frame(std::string_view body) {
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
-}
+using qosa::testing::frame;
 
 const Lines start = {"QOSA Language Server v0.9.0\n", "Başlatılıyor...\n", "QOSA Language Server başlatıldı...\n"};
 

@@ -51,7 +51,7 @@ constexpr std::string_view uri = "file:///a.qosa";
 
 std::string changed(std::string text, std::vector<TextDocumentContentChangeEvent> changes) {
   DocumentStore store;
-  open_document(store, std::string(uri), std::move(text), 1);
+  open_document(store, *Uri::parse(uri), std::move(text), 1);
   apply_changes(store, uri, std::move(changes), 2);
   const Document* d = get_document(store, uri);
   EXPECT_EQ(d->version, 2);
@@ -94,8 +94,8 @@ TEST(DocumentStore, OpenChangeClose) {
   apply_changes(store, uri, {whole("x")}, 3);
   EXPECT_EQ(get_document(store, uri), nullptr);
 
-  open_document(store, std::string(uri), "one", 1);
-  open_document(store, std::string(uri), "two", 5);
+  open_document(store, *Uri::parse(uri), "one", 1);
+  open_document(store, *Uri::parse(uri), "two", 5);
   ASSERT_EQ(store.documents.size(), 1u);
   EXPECT_EQ(get_document(store, uri)->text, "two");
   EXPECT_EQ(get_document(store, uri)->version, 5);
@@ -111,8 +111,8 @@ TEST(DocumentStore, OpenChangeClose) {
 TEST(DocumentSnapshot, SeesEveryOpenText) {
   DocumentStore store;
   EXPECT_TRUE(snapshot_documents(store).empty());
-  open_document(store, "file:///a", "A", 1);
-  open_document(store, "file:///b", "B", 1);
+  open_document(store, *Uri::parse("file:///a"), "A", 1);
+  open_document(store, *Uri::parse("file:///b"), "B", 1);
   const DocumentSnapshot snapshot = snapshot_documents(store);
   EXPECT_EQ(snapshot.size(), 2u);
   EXPECT_EQ(snapshot.text("file:///a"), "A");

@@ -93,9 +93,37 @@ TEST(DocumentParams, Conversions) {
 }
 
 TEST(Records, JsonForms) {
-  const Location location{"file:///a", Range{{1, 2}, {3, 4}}};
+  const Location location{*Uri::parse("file:///a"), Range{{1, 2}, {3, 4}}};
   EXPECT_EQ(support::to_json_text(to_json(location)),
             R"({"range":{"end":{"character":4,"line":3},"start":{"character":2,"line":1}},"uri":"file:///a"})");
+}
+
+TEST(Answers, WrittenResultIsCarriedUnchanged) {
+  EXPECT_EQ(JsonResult::written(R"({"data":[1,2,3]})").text(), R"({"data":[1,2,3]})");
+  EXPECT_EQ(JsonResult(boost::json::parse(R"({"b":1,"a":null})")).text(), R"({"a":null,"b":1})");
+  EXPECT_EQ(response_error(ErrorCode::method_not_found, "m").code, -32601);
+}
+
+TEST(Answers, SerializationError) {
+  const ResponseError e = serialization_error("key must be a string");
+  EXPECT_EQ(e.code, -32603);
+  EXPECT_EQ(e.message, "Serialization error: key must be a string");
+  EXPECT_FALSE(e.data);
+}
+
+TEST(RawLookups, MissingLevelsReadAsNull) {
+  const json::value v = json::parse(R"({"textDocument":{"uri":"file:///a"},"position":{"line":2.0,"character":-1},"n":[1]})");
+  EXPECT_EQ(lookup(lookup(v, "textDocument"), "uri"), json::value("file:///a"));
+  EXPECT_TRUE(lookup(lookup(v, "missing"), "uri").is_null());
+  EXPECT_TRUE(lookup(lookup(v, "n"), "uri").is_null());
+  EXPECT_TRUE(lookup(json::value(nullptr), "textDocument").is_null());
+  EXPECT_TRUE(lookup(json::value("str"), "textDocument").is_null());
+
+  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "line")), std::nullopt);
+  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "character")), std::nullopt);
+  EXPECT_EQ(raw_unsigned(json::parse("18446744073709551615")), 18446744073709551615u);
+  EXPECT_EQ(raw_unsigned(json::parse("0")), 0u);
+  EXPECT_EQ(raw_unsigned(json::parse("1e2")), std::nullopt);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/json.h"
-#include "test_streams.h"
+#include "common/test_streams.h"
 
 namespace qosa::lsp {
 namespace {

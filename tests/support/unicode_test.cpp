@@ -25,6 +25,19 @@ TEST(Unicode, FullLowercaseMapping) {
   EXPECT_EQ(to_lower("ABC"), "abc");
 }
 
+TEST(Unicode, LowercasesIntoAReusedBuffer) {
+  // Growing (İ), shrinking and ASCII texts in turn through one buffer.
+  std::string out;
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"İİİİ", "i\u0307i\u0307i\u0307i\u0307"}, {"a", "a"}, {"ŞEKER Σ", "şeker σ"},
+      {"", ""}, {"X İ", "x i\u0307"}, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"},
+  };
+  for (const auto& [text, lower] : cases) {
+    to_lower(text, out);
+    EXPECT_EQ(out, lower) << text;
+  }
+}
+
 TEST(Unicode, TrimsWhiteSpace) {
   EXPECT_EQ(trim("\u00A0 a b\r\n"), "a b");
   EXPECT_EQ(trim("   "), "");

@@ -1,4 +1,4 @@
-#include "lsp/initialize.h"
+#include "server/initialize.h"
 
 #include <boost/json.hpp>
 

@@ -1,12 +1,9 @@
-#include "lsp/diagnostics.h"
+#include "features/diagnostics.h"
 
 #include <cstdint>
 #include <string>
 
-#include <boost/json/value.hpp>
-
 #include "parser/source.h"
-#include "support/url.h"
 
 namespace qosa::lsp {
 
@@ -45,18 +42,6 @@ std::vector<Diagnostic> compute_diagnostics(std::string_view /*uri*/, std::strin
     });
   }
   return diagnostics;
-}
-
-std::expected<void, IoError> publish_diagnostics(std::string_view uri, std::string_view text,
-                                                 OutputBuffer& out, Log& log) {
-  auto url = support::parse_url(uri);
-  if (!url) {
-    log.line("URI parse hatası: " + std::string(uri) + " - " + url.error().message + "\n");
-    return {};
-  }
-  const PublishDiagnosticsParams params{url->href(), compute_diagnostics(uri, text)};
-  const RpcNotification notification{"2.0", "textDocument/publishDiagnostics", to_json(params)};
-  return write_message(out, to_json_text(notification));
 }
 
 }  // namespace qosa::lsp

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "lsp/completion.h"
+#include "features/completion.h"
 #include "support/json.h"
 
 namespace qosa::lsp {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/framing.h"
 #include "lsp/transport.h"
 
 namespace qosa::lsp::testing {
@@ -59,9 +60,7 @@ class StringWriter : public ByteWriter {
   }
 };
 
-inline std::string frame(std::string_view body) {
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
-}
+using qosa::testing::frame;
 
 inline IoError broken_pipe() { return IoError{IoError::Kind::os, "Broken pipe (os error 32)"}; }
 

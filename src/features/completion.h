@@ -9,6 +9,8 @@
 
 #include <boost/json/value.hpp>
 
+#include "lsp/protocol.h"
+
 namespace qosa::lsp {
 
 // The protocol's numbers for the kinds we offer.
@@ -50,5 +52,8 @@ CompletionItem constant_item(std::string_view label, std::string_view detail,
 
 // The 140 items, built anew for each request, in their fixed order.
 std::vector<CompletionItem> completion_items();
+
+// The answer to a completion request: the whole list, whatever it asks.
+std::vector<CompletionItem> completion(CompletionParams params);
 
 }  // namespace qosa::lsp

@@ -1,16 +1,13 @@
-// The answer to "initialize": fixed capabilities, the semantic-token legend
-// and the server's name and version. The client's params are not read.
+// Tables that more than one request reads.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
-
-#include <boost/json/value.hpp>
-
-#include "lsp/protocol.h"
 
 namespace qosa::lsp {
 
+// The semantic-token legend of the initialize answer and of the token data.
 // A token's type is its index here.
 inline constexpr std::array<std::string_view, 23> semantic_token_types = {
     "namespace", "type",     "class",    "enum",     "interface", "struct",
@@ -27,14 +24,18 @@ inline constexpr std::array<std::string_view, 14> semantic_token_modifiers = {
     "public",      "exportable", "domesticOnly", "classified",
 };
 
-struct InitializeResult {
-  std::string_view server_name = "QOSA Language Server";
-  std::string_view server_version = "0.9.4";
+// Indices into the legend, by name.
+enum class TokenType : std::uint32_t {
+  namespace_ = 0, type, class_, enum_, interface, struct_, type_parameter, parameter, variable,
+  property, enum_member, event, function, method, macro, keyword, modifier, comment, string,
+  number, regexp, operator_, decorator,
 };
+static_assert(static_cast<std::size_t>(TokenType::decorator) + 1 == semantic_token_types.size());
 
-InitializeResult handle_initialize(InitializeParams params);
-
-// {"capabilities":{...},"serverInfo":{...}}
-boost::json::value to_json(const InitializeResult& result);
+enum class TokenModifier : std::uint32_t {
+  declaration = 0, definition, readonly, static_, deprecated, abstract, async, modification,
+  documentation, default_library, public_, exportable, domestic_only, classified,
+};
+static_assert(static_cast<std::size_t>(TokenModifier::classified) + 1 == semantic_token_modifiers.size());
 
 }  // namespace qosa::lsp

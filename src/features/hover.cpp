@@ -1,8 +1,8 @@
-#include "lsp/hover.h"
+#include "features/hover.h"
 
 #include <boost/json.hpp>
 
-#include "lsp/text.h"
+#include "features/words.h"
 #include "support/columns.h"
 #include "support/utf8.h"
 
@@ -384,25 +384,15 @@ std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::ui
   const auto cursor = byte_offset_of_char(content, index);
   if (!cursor || *cursor == content.size()) return std::nullopt;
 
-  std::size_t begin = *cursor;
-  while (begin > 0) {
-    const std::size_t prev = previous_char_start(content, begin);
-    const char32_t c = support::decode_utf8(content, prev).code_point;
-    if (c != U'@' && !is_identifier_char(c)) break;
-    begin = prev;
-  }
-  std::size_t end = *cursor;
-  // An "@" under the cursor belongs to the word; to the right only identifier characters do.
-  if (begin == *cursor && content[end] == '@') ++end;
-  while (end < content.size()) {
-    const auto d = support::decode_utf8(content, end);
-    if (!is_identifier_char(d.code_point)) break;
-    end += d.length;
-  }
-  if (begin == end) return std::nullopt;
-  const auto markdown = find_hover_text(content.substr(begin, end - begin));
+  const WordSpan span = scan_word(content, *cursor, WordScan::annotation);
+  if (span.begin == span.end) return std::nullopt;
+  const auto markdown = find_hover_text(content.substr(span.begin, span.end - span.begin));
   if (!markdown) return std::nullopt;
   return Hover{std::string(*markdown)};
+}
+
+std::optional<Hover> hover(const HoverParams& params, std::string_view text) {
+  return hover_at(text, params.position.line, params.position.character);
 }
 
 }  // namespace qosa::lsp

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "lsp/server.h"
+#include "server/server.h"
 #include "support/utf8.h"
-#include "test_streams.h"
+#include "common/test_streams.h"
 
 namespace qosa::lsp {
 namespace {

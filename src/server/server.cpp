@@ -1,11 +1,11 @@
-#include "lsp/server.h"
+#include "server/server.h"
 
 #include <string>
 
-#include "lsp/diagnostics.h"
-#include "lsp/dispatch.h"
 #include "lsp/protocol.h"
-#include "support/json.h"
+#include "lsp/transport.h"
+#include "server/dispatch.h"
+#include "server/publish.h"
 
 namespace qosa::lsp {
 
@@ -20,7 +20,7 @@ struct Session {
 };
 
 std::expected<void, IoError> send_response(Session& s, RpcRequest& request) {
-  s.log.line("İstek alındı: " + request.method + "\n");
+  s.log.line("İstek alındı: " + request.method);
   auto answer = handle_request(std::move(request.params), request.method, s.server);
   RpcResponse response{"2.0", std::move(request.id), std::nullopt, std::nullopt};
   if (answer) {
@@ -34,7 +34,8 @@ std::expected<void, IoError> send_response(Session& s, RpcRequest& request) {
 // A document notification fails with the text that is logged.
 using NotificationResult = std::expected<void, std::string>;
 
-NotificationResult published(std::expected<void, IoError> written) {
+// A failed write of the diagnostics is logged like bad params.
+NotificationResult write_result_as_notification_result(std::expected<void, IoError> written) {
   if (!written) return std::unexpected(std::move(written.error().message));
   return {};
 }
@@ -43,41 +44,41 @@ NotificationResult handle_did_open(Session& s, const std::optional<boost::json::
   DidOpenTextDocumentParams p;
   if (!params || !from_json(*params, p)) return std::unexpected("Invalid didOpen params");
   TextDocumentItem& item = p.text_document;
-  s.log.line("Döküman açıldı: " + item.uri + "\n");
-  open_document(s.server.documents, item.uri, std::move(item.text), item.version);
-  const Document* document = get_document(s.server.documents, item.uri);
-  return published(publish_diagnostics(item.uri, document->text, s.out, s.log));
+  s.log.line("Döküman açıldı: " + item.uri.str());
+  const Document& document =
+      open_document(s.server.documents, std::move(item.uri), std::move(item.text), item.version);
+  return write_result_as_notification_result(publish_diagnostics(document.uri, document.text, s.out));
 }
 
 NotificationResult handle_did_change(Session& s, const std::optional<boost::json::value>& params) {
   DidChangeTextDocumentParams p;
   if (!params || !from_json(*params, p)) return std::unexpected("Invalid didChange params");
-  const std::string& uri = p.text_document.uri;
-  s.log.line("Döküman değişti: " + uri + "\n");
-  apply_changes(s.server.documents, uri, std::move(p.content_changes), p.text_document.version);
-  const Document* document = get_document(s.server.documents, uri);
+  const Uri& uri = p.text_document.uri;
+  s.log.line("Döküman değişti: " + uri.str());
+  const Document* document = apply_changes(s.server.documents, uri.str(), std::move(p.content_changes),
+                                           p.text_document.version);
   if (!document) return {};
-  return published(publish_diagnostics(uri, document->text, s.out, s.log));
+  return write_result_as_notification_result(publish_diagnostics(document->uri, document->text, s.out));
 }
 
 NotificationResult handle_did_close(Session& s, const std::optional<boost::json::value>& params) {
   DidCloseTextDocumentParams p;
   if (!params || !from_json(*params, p)) return std::unexpected("Invalid didClose params");
-  s.log.line("Döküman kapatıldı: " + p.text_document.uri + "\n");
-  close_document(s.server.documents, p.text_document.uri);
+  s.log.line("Döküman kapatıldı: " + p.text_document.uri.str());
+  close_document(s.server.documents, p.text_document.uri.str());
   return {};
 }
 
 // Returns true for "exit".
 bool handle_notification(Session& s, RpcNotification& notification) {
   const std::string& method = notification.method;
-  s.log.line("Bildirim alındı: " + method + "\n");
+  s.log.line("Bildirim alındı: " + method);
   NotificationResult result;
   if (method == "exit") {
-    s.log.line("Çıkış bildirimi alındı\n");
+    s.log.line("Çıkış bildirimi alındı");
     return true;
   } else if (method == "initialized") {
-    s.log.line("Sunucu başlatıldı\n");
+    s.log.line("Sunucu başlatıldı");
   } else if (method == "textDocument/didOpen") {
     result = handle_did_open(s, notification.params);
   } else if (method == "textDocument/didChange") {
@@ -85,9 +86,9 @@ bool handle_notification(Session& s, RpcNotification& notification) {
   } else if (method == "textDocument/didClose") {
     result = handle_did_close(s, notification.params);
   } else {
-    s.log.line("Bilinmeyen bildirim: " + method + "\n");
+    s.log.line("Bilinmeyen bildirim: " + method);
   }
-  if (!result) s.log.line("Notification " + method + " hatası: " + result.error() + "\n");
+  if (!result) s.log.line("Notification " + method + " hatası: " + result.error());
   return false;
 }
 
@@ -96,7 +97,7 @@ bool handle_notification(Session& s, RpcNotification& notification) {
 std::expected<RunEnd, IoError> run(Server& server, ByteReader& input, ByteWriter& output,
                                    ByteWriter& log) {
   Session s{server, InputBuffer(input), OutputBuffer(output), Log(log)};
-  s.log.line("QOSA Language Server başlatıldı...\n");
+  s.log.line("QOSA Language Server başlatıldı...");
   for (;;) {
     auto message = read_message(s.in);
     if (!message) {
@@ -104,7 +105,7 @@ std::expected<RunEnd, IoError> run(Server& server, ByteReader& input, ByteWriter
       return std::unexpected(std::move(message.error()));
     }
     if (!*message) {
-      s.log.line("EOF alındı, sunucu kapatılıyor...\n");
+      s.log.line("EOF alındı, sunucu kapatılıyor...");
       (void)s.out.flush();
       return RunEnd::end_of_input;
     }

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "lsp/hover.h"
+#include "features/hover.h"
 #include "support/json.h"
 
 namespace qosa::lsp {

@@ -1,4 +1,4 @@
-#include "lsp/dispatch.h"
+#include "server/dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ std::string ask(std::string_view method, std::optional<std::string_view> params,
   if (params) value = json::parse(*params);
   Answer a = handle_request(std::move(value), method, server);
   if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-  return support::to_json_text(*a);
+  return a->text();
 }
 
 constexpr std::string_view initialize_result =
@@ -88,7 +88,7 @@ TEST(Dispatch, HoverAndCompletionParams) {
 
 TEST(Dispatch, HoverReadsTheLiveDocumentUnderItsPrintedUri) {
   Server server;
-  open_document(server.documents, "file:///a.qosa", "eğer x ise", 1);
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "eğer x ise", 1);
   const auto at = [&](std::string_view uri, int character) {
     return ask("textDocument/hover",
                R"({"textDocument":{"uri":")" + std::string(uri) +
@@ -109,51 +109,6 @@ TEST(Dispatch, CompletionAnswersTheWholeListForAnyDocument) {
   const json::value list = json::parse(answer);
   ASSERT_TRUE(list.is_array());
   EXPECT_EQ(list.get_array().size(), 140u);
-}
-
-TEST(Dispatch, SerializationError) {
-  const ResponseError e = serialization_error("key must be a string");
-  EXPECT_EQ(e.code, -32603);
-  EXPECT_EQ(e.message, "Serialization error: key must be a string");
-  EXPECT_FALSE(e.data);
-}
-
-TEST(RawLookups, MissingLevelsReadAsNull) {
-  const json::value v = json::parse(R"({"textDocument":{"uri":"file:///a"},"position":{"line":2.0,"character":-1},"n":[1]})");
-  EXPECT_EQ(lookup(lookup(v, "textDocument"), "uri"), json::value("file:///a"));
-  EXPECT_TRUE(lookup(lookup(v, "missing"), "uri").is_null());
-  EXPECT_TRUE(lookup(lookup(v, "n"), "uri").is_null());
-  EXPECT_TRUE(lookup(json::value(nullptr), "textDocument").is_null());
-  EXPECT_TRUE(lookup(json::value("str"), "textDocument").is_null());
-
-  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "line")), std::nullopt);
-  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "character")), std::nullopt);
-  EXPECT_EQ(raw_unsigned(json::parse("18446744073709551615")), 18446744073709551615u);
-  EXPECT_EQ(raw_unsigned(json::parse("0")), 0u);
-  EXPECT_EQ(raw_unsigned(json::parse("1e2")), std::nullopt);
-}
-
-json::value one_lens(std::string_view text, std::string_view uri) {
-  return json::array{json::object{{"uri", uri}, {"size", text.size()}}};
-}
-
-TEST(CodeLensWrapper, Errors) {
-  Server server;
-  open_document(server.documents, "file:///a.qosa", "fonksiyon f() {}", 1);
-  const DocumentSnapshot snapshot = snapshot_documents(server.documents);
-  auto lens = [&](std::string_view params) -> std::string {
-    Answer a = handle_code_lens(json::parse(params), snapshot, one_lens);
-    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-    return support::to_json_text(*a);
-  };
-  EXPECT_EQ(lens("null"), "error -32603 Code lens error: Missing textDocument.uri");
-  EXPECT_EQ(lens(R"({"textDocument":{"uri":5}})"), "error -32603 Code lens error: Missing textDocument.uri");
-  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///b.qosa"}})"),
-            "error -32603 Code lens error: Document not found");
-  // Raw uris are looked up as sent, not as the URL module prints them.
-  EXPECT_EQ(lens(R"({"textDocument":{"uri":"FILE:///a.qosa"}})"),
-            "error -32603 Code lens error: Document not found");
-  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///a.qosa"}})"), R"([{"size":16,"uri":"file:///a.qosa"}])");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "lsp/completion.h"
+#include "features/completion.h"
 
 #include <array>
 #include <initializer_list>
@@ -284,5 +284,7 @@ std::vector<CompletionItem> completion_items() {
   }
   return items;
 }
+
+std::vector<CompletionItem> completion(CompletionParams) { return completion_items(); }
 
 }  // namespace qosa::lsp

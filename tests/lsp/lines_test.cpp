@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "lsp/text.h"
+#include "lsp/lines.h"
 
 namespace qosa::lsp {
 namespace {

@@ -1,39 +1,14 @@
-#include "lsp/diagnostics.h"
+#include "server/publish.h"
 
 #include <gtest/gtest.h>
 
+#include "common/test_streams.h"
 #include "support/url.h"
-#include "test_streams.h"
 
 namespace qosa::lsp {
 namespace {
 
 using testing::StringWriter;
-
-std::vector<std::string> messages(std::string_view text) {
-  std::vector<std::string> out;
-  for (const auto& d : compute_diagnostics("file:///a.qosa", text)) {
-    EXPECT_EQ(d.range.start.line, 0u);
-    EXPECT_EQ(d.range.start.character, 0u);
-    EXPECT_EQ(d.range.end.line, 0u);
-    EXPECT_EQ(d.range.end.character, 1u);
-    EXPECT_EQ(d.severity, 1);
-    EXPECT_EQ(d.source, "QOSA");
-    out.push_back(d.message);
-  }
-  return out;
-}
-
-TEST(ComputeDiagnostics, CountsBracesOfTheWholeText) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(messages("a { b"), V{"Eksik kapatma parantezi: 1 açılış, 0 kapanış"});
-  EXPECT_EQ(messages("}{"), V{});
-  EXPECT_EQ(messages("{}"), V{});
-  EXPECT_EQ(messages("}}{"), V{});
-  EXPECT_EQ(messages(""), V{});
-  EXPECT_EQ(messages("// {"), V{"Eksik kapatma parantezi: 1 açılış, 0 kapanış"});
-  EXPECT_EQ(messages("yazdır(\"{\")\n{\n{ }\n"), V{"Eksik kapatma parantezi: 3 açılış, 1 kapanış"});
-}
 
 TEST(PublishDiagnostics, NotificationBytes) {
   StringWriter sink, errors;
@@ -44,13 +19,13 @@ TEST(PublishDiagnostics, NotificationBytes) {
       R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"diagnostics":[)"
       R"({"message":"Eksik kapatma parantezi: 1 açılış, 0 kapanış","range":{"end":{"character":1,"line":0},)"
       R"("start":{"character":0,"line":0}},"severity":1,"source":"QOSA"}],"uri":"file:///a.qosa"}})";
-  EXPECT_EQ(sink.text(), "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+  EXPECT_EQ(sink.text(), testing::frame(body));
 
   sink.writes.clear();
   ASSERT_TRUE(publish_diagnostics("file:///a.qosa", "{}", out, log));
   const std::string empty =
       R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"diagnostics":[],"uri":"file:///a.qosa"}})";
-  EXPECT_EQ(sink.text(), "Content-Length: " + std::to_string(empty.size()) + "\r\n\r\n" + empty);
+  EXPECT_EQ(sink.text(), testing::frame(empty));
   EXPECT_TRUE(errors.writes.empty());
 }
 

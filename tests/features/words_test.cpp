@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "lsp/text.h"
+#include "features/words.h"
+#include "support/columns.h"
 
 namespace qosa::lsp {
 namespace {
@@ -83,6 +84,59 @@ TEST(WordAt, Cases) {
     EXPECT_EQ(got->range.end.line, c.line);
     EXPECT_EQ(got->range.start.character, c.start);
     EXPECT_EQ(got->range.end.character, c.end);
+  }
+}
+
+TEST(ScanWord, AnnotationScanTakesTheAtSign) {
+  struct Case {
+    std::string_view line;
+    std::size_t cursor;
+    std::string_view identifier, annotation;
+  };
+  const Case cases[] = {
+      {"x = @public;", 4, "", "@public"},   // on the "@"
+      {"x = @public;", 6, "public", "@public"},
+      {"x = @public;", 11, "public", "@public"},  // right after the word
+      {"a@b", 1, "a", "a"},  // an "@" after a word starts no annotation
+      {"@@x", 3, "x", "@@x"},
+      {"değişken ağaç", 11, "ağaç", "ağaç"},
+      {"değişken ağaç", 10, "değişken", "değişken"},
+      {"  ", 1, "", ""},
+  };
+  for (const Case& c : cases) {
+    for (auto [scan, want] : {std::pair{WordScan::identifier, c.identifier},
+                              std::pair{WordScan::annotation, c.annotation}}) {
+      const WordSpan span = scan_word(c.line, c.cursor, scan);
+      EXPECT_EQ(c.line.substr(span.begin, span.end - span.begin), want) << c.line << " @" << c.cursor;
+    }
+  }
+}
+
+TEST(IdentifierRuns, MaximalRunsOfALine) {
+  const std::pair<std::string_view, std::vector<std::string_view>> cases[] = {
+      {"", {}},
+      {"  ", {}},
+      {"x", {"x"}},
+      {"değişken sayaç = 0;", {"değişken", "sayaç", "0"}},
+      {"a.b(c_d, 2x)", {"a", "b", "c_d", "2x"}},
+      {"😀ab😀 ç", {"ab", "ç"}},
+      {"@public // yorum", {"public", "yorum"}},
+  };
+  for (const auto& [line, want] : cases) {
+    std::vector<std::string_view> got;
+    IdentifierRuns runs(line);
+    while (auto run = runs.next()) got.push_back(line.substr(run->begin, run->end - run->begin));
+    EXPECT_EQ(got, want) << line;
+  }
+}
+
+TEST(Utf16Columns, AgreesWithTheOneOffsetHelperInOnePass) {
+  // Every byte offset, in order, including offsets inside characters and past the end.
+  for (std::string_view line : {"", "abc", "değişken ağaç = 1", "x 😀 y 😀😀 ğ", "ℝ😀"}) {
+    Utf16Columns columns(line);
+    for (std::uint64_t offset = 0; offset <= line.size() + 2; ++offset) {
+      EXPECT_EQ(columns.column(offset), support::utf16_of_byte_offset(line, offset)) << line << " " << offset;
+    }
   }
 }
 

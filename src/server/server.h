@@ -5,7 +5,7 @@
 #include <expected>
 
 #include "lsp/document.h"
-#include "lsp/transport.h"
+#include "lsp/streams.h"
 
 namespace qosa::lsp {
 

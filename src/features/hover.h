@@ -10,6 +10,8 @@
 
 #include <boost/json/value.hpp>
 
+#include "lsp/protocol.h"
+
 namespace qosa::lsp {
 
 // One text of the table with the words that lead to it: its key and, where
@@ -37,5 +39,8 @@ boost::json::value to_json(const Hover& hover);
 // UTF-16 code units. The word may take "@" on its left, so an annotation is
 // found from anywhere on it; the cursor past the line's last character gets none.
 std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::uint32_t character);
+
+// The hover of a request on the text of its document.
+std::optional<Hover> hover(const HoverParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

@@ -1,11 +1,11 @@
-#include "lsp/server.h"
+#include "server/server.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "test_streams.h"
+#include "common/test_streams.h"
 
 namespace qosa::lsp {
 namespace {

@@ -1,0 +1,104 @@
+#include "features/words.h"
+
+#include "support/unicode.h"
+#include "support/utf8.h"
+
+namespace qosa::lsp {
+
+bool is_identifier_char(char32_t c) {
+  if (c < 0x80) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+  }
+  switch (c) {
+    case U'Ç': case U'Ö': case U'Ü': case U'ç': case U'ö': case U'ü':
+    case U'Ğ': case U'ğ': case U'İ': case U'ı': case U'Ş': case U'ş':
+      return true;  // whatever the Unicode tables in use say of them
+    default:
+      return support::is_alphabetic(c) || support::is_numeric(c);
+  }
+}
+
+std::optional<std::size_t> byte_offset_of_char(std::string_view line, std::size_t index) {
+  std::size_t pos = 0;
+  for (std::size_t i = 0; i < index; ++i) {
+    if (pos >= line.size()) return std::nullopt;
+    pos += support::utf8_sequence_length(static_cast<unsigned char>(line[pos]));
+  }
+  return pos <= line.size() ? std::optional(pos) : std::nullopt;
+}
+
+std::size_t previous_char_start(std::string_view line, std::size_t pos) {
+  do {
+    --pos;
+  } while (pos > 0 && support::is_utf8_continuation(static_cast<unsigned char>(line[pos])));
+  return pos;
+}
+
+WordSpan scan_word(std::string_view line, std::size_t cursor, WordScan scan) {
+  const bool annotation = scan == WordScan::annotation;
+  WordSpan span{cursor, cursor, 0};
+  while (span.begin > 0) {
+    const std::size_t prev = previous_char_start(line, span.begin);
+    const char32_t c = support::decode_utf8(line, prev).code_point;
+    if (!is_identifier_char(c) && !(annotation && c == U'@')) break;
+    span.begin = prev;
+    ++span.chars_before_cursor;
+  }
+  if (annotation && span.begin == cursor && cursor < line.size() && line[cursor] == '@') ++span.end;
+  while (span.end < line.size()) {
+    const auto d = support::decode_utf8(line, span.end);
+    if (!is_identifier_char(d.code_point)) break;
+    span.end += d.length;
+  }
+  return span;
+}
+
+std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
+                                    std::uint32_t character) {
+  const auto found = line_at(text, line);
+  if (!found) return std::nullopt;
+  const std::string_view content = found->content;
+  if (character >= content.size()) return std::nullopt;
+  // The byte bound above lets the cursor reach the line's end on lines with
+  // multi-byte characters; the scan then finds the word that ends there.
+  const auto cursor = byte_offset_of_char(content, character);
+  if (!cursor) return std::nullopt;
+
+  const WordSpan span = scan_word(content, *cursor, WordScan::identifier);
+  if (span.begin == span.end) return std::nullopt;
+  const std::string_view word = content.substr(span.begin, span.end - span.begin);
+  const auto start = static_cast<std::uint32_t>(character - span.chars_before_cursor);
+  const auto stop = static_cast<std::uint32_t>(start + support::count_chars(word));
+  return WordAtCursor{std::string(word), {{line, start}, {line, stop}}};
+}
+
+std::optional<IdentifierRun> IdentifierRuns::next() {
+  // Skip to the next identifier character, then take all that follow.
+  while (pos_ < line_.size()) {
+    const auto d = support::decode_utf8(line_, pos_);
+    if (is_identifier_char(d.code_point)) break;
+    pos_ += d.length;
+  }
+  if (pos_ >= line_.size()) return std::nullopt;
+  IdentifierRun run{pos_, pos_};
+  while (run.end < line_.size()) {
+    const auto d = support::decode_utf8(line_, run.end);
+    if (!is_identifier_char(d.code_point)) break;
+    run.end += d.length;
+  }
+  pos_ = run.end;
+  return run;
+}
+
+std::uint64_t Utf16Columns::column(std::uint64_t byte_offset) {
+  while (pos_ < line_.size()) {
+    const auto lead = static_cast<unsigned char>(line_[pos_]);
+    const std::size_t length = support::utf8_sequence_length(lead);
+    if (pos_ + length > byte_offset) return units_;
+    units_ += length == 4 ? 2 : 1;  // four UTF-8 bytes are the characters outside the BMP
+    pos_ += length;
+  }
+  return units_ + (byte_offset - line_.size());
+}
+
+}  // namespace qosa::lsp

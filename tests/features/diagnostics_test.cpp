@@ -1,0 +1,35 @@
+#include "features/diagnostics.h"
+
+#include <gtest/gtest.h>
+
+
+namespace qosa::lsp {
+namespace {
+
+std::vector<std::string> messages(std::string_view text) {
+  std::vector<std::string> out;
+  for (const auto& d : compute_diagnostics("file:///a.qosa", text)) {
+    EXPECT_EQ(d.range.start.line, 0u);
+    EXPECT_EQ(d.range.start.character, 0u);
+    EXPECT_EQ(d.range.end.line, 0u);
+    EXPECT_EQ(d.range.end.character, 1u);
+    EXPECT_EQ(d.severity, 1);
+    EXPECT_EQ(d.source, "QOSA");
+    out.push_back(d.message);
+  }
+  return out;
+}
+
+TEST(ComputeDiagnostics, CountsBracesOfTheWholeText) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(messages("a { b"), V{"Eksik kapatma parantezi: 1 açılış, 0 kapanış"});
+  EXPECT_EQ(messages("}{"), V{});
+  EXPECT_EQ(messages("{}"), V{});
+  EXPECT_EQ(messages("}}{"), V{});
+  EXPECT_EQ(messages(""), V{});
+  EXPECT_EQ(messages("// {"), V{"Eksik kapatma parantezi: 1 açılış, 0 kapanış"});
+  EXPECT_EQ(messages("yazdır(\"{\")\n{\n{ }\n"), V{"Eksik kapatma parantezi: 3 açılış, 1 kapanış"});
+}
+
+}  // namespace
+}  // namespace qosa::lsp
