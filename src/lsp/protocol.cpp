@@ -41,6 +41,12 @@ const json::value& lookup(const json::value& v, std::string_view key) {
   return member ? *member : null;
 }
 
+std::optional<std::string_view> raw_uri(const json::value& params) {
+  const json::string* uri = lookup(lookup(params, "textDocument"), "uri").if_string();
+  if (!uri) return std::nullopt;
+  return std::string_view(uri->data(), uri->size());
+}
+
 std::optional<std::uint64_t> raw_unsigned(const json::value& v) {
   if (v.is_uint64()) return v.get_uint64();
   if (v.is_int64() && v.get_int64() >= 0) return static_cast<std::uint64_t>(v.get_int64());

@@ -70,6 +70,9 @@ using Answer = std::expected<JsonResult, ResponseError>;
 // that is not an object, so a missing level reads like a missing leaf.
 const boost::json::value& lookup(const boost::json::value& v, std::string_view key);
 
+// params."textDocument"."uri" when it is a string, exactly as sent.
+std::optional<std::string_view> raw_uri(const boost::json::value& params);
+
 // A raw number that holds a non-negative integer; a number written with a
 // point or an exponent does not count.
 std::optional<std::uint64_t> raw_unsigned(const boost::json::value& v);
