@@ -267,4 +267,13 @@ json::value to_json(const PublishDiagnosticsParams& p) {
   return json::object{{"uri", p.uri.str()}, {"diagnostics", std::move(diagnostics)}};
 }
 
+json::value to_json(const InlayHint& h) {
+  json::object o{{"position", to_json(h.position)},
+                 {"label", h.label},
+                 {"kind", static_cast<int>(h.kind)}};
+  if (h.padding_left) o["paddingLeft"] = *h.padding_left;
+  if (h.padding_right) o["paddingRight"] = *h.padding_right;
+  return o;
+}
+
 }  // namespace qosa::lsp

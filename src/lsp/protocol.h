@@ -202,4 +202,16 @@ struct PublishDiagnosticsParams {
 };
 boost::json::value to_json(const PublishDiagnosticsParams& p);
 
+// An inline label the editor shows in front of "position".
+enum class InlayHintKind : std::uint8_t { type = 1, parameter = 2 };
+
+struct InlayHint {
+  Position position;
+  std::string label;
+  InlayHintKind kind = InlayHintKind::type;
+  std::optional<bool> padding_left;
+  std::optional<bool> padding_right;
+};
+boost::json::value to_json(const InlayHint& h);
+
 }  // namespace qosa::lsp

@@ -8,6 +8,8 @@
 
 #include "features/completion.h"
 #include "features/hover.h"
+#include "features/inlay_hints.h"
+#include "features/signature.h"
 #include "server/initialize.h"
 
 namespace qosa::lsp {
@@ -113,7 +115,9 @@ constexpr MethodRow methods[] = {
     {"shutdown", shutdown},
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
+    {"textDocument/inlayHint", raw<handle_inlay_hint>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
+    {"textDocument/signatureHelp", raw<signature_help>},
 };
 
 constexpr bool rows_by_length() {

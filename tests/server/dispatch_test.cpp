@@ -111,5 +111,59 @@ TEST(Dispatch, CompletionAnswersTheWholeListForAnyDocument) {
   EXPECT_EQ(list.get_array().size(), 140u);
 }
 
+TEST(Dispatch, SignatureHelpReadsRawParams) {
+  Server server;
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "x\nyaz(", 1);
+  const auto help = [&](std::optional<std::string_view> params) {
+    return ask("textDocument/signatureHelp", params, server);
+  };
+  EXPECT_EQ(help(R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":1,"character":4}})"),
+            R"({"activeParameter":0,"activeSignature":0,"signatures":[{"documentation":)"
+            R"j("Ekrana metin yazdırır","label":"yazdır(mesaj: metin)","parameters":[{"label":"mesaj: metin"}]}]})j");
+  const std::optional<std::string_view> null_cases[] = {
+      std::nullopt,
+      "[]",
+      R"({"position":{"line":1,"character":4}})",
+      R"({"textDocument":{"uri":"file:///a.qosa"}})",
+      R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":2.0,"character":4}})",
+      R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":1,"character":-1}})",
+      R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":1,"character":"4"}})",
+      R"({"textDocument":{"uri":"FILE:///a.qosa"},"position":{"line":1,"character":4}})",  // as sent
+      R"({"textDocument":{"uri":"file:///b.qosa"},"position":{"line":1,"character":4}})",
+      R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":0,"character":1}})",
+  };
+  for (auto p : null_cases) EXPECT_EQ(help(p), "null") << p.value_or("none");
+}
+
+TEST(Dispatch, InlayHintsReadRawParams) {
+  Server server;
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "let x = 5\nlet y = 'a'\n", 1);
+  const auto hints = [&](std::optional<std::string_view> params) {
+    return ask("textDocument/inlayHint", params, server);
+  };
+  const std::string x = R"({"kind":1,"label":": int","position":{"character":5,"line":0}})";
+  const std::string y = R"({"kind":1,"label":": string","position":{"character":5,"line":1}})";
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"}})"), "[" + x + "," + y + "]");
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":{"start":{"line":1,"character":0},)"
+                  R"("end":{"line":1,"character":0}}})"),
+            "[" + y + "]");
+  // A malformed line number reads as missing; larger ones keep their low 32 bits.
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":{"start":{"line":-1},"end":{"line":0.0}}})"),
+            "[" + x + "," + y + "]");
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":{"start":{"line":4294967297}}})"),
+            "[" + y + "]");
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":{"start":{"line":1},"end":{"line":0}}})"),
+            "[]");
+  const std::optional<std::string_view> missing[] = {
+      std::nullopt, "null", "[]", R"({"textDocument":{}})", R"({"textDocument":{"uri":5}})",
+  };
+  for (auto p : missing) {
+    EXPECT_EQ(hints(p), "error -32603 Inlay hints error: Missing textDocument.uri") << p.value_or("none");
+  }
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"FILE:///a.qosa"}})"),
+            "error -32603 Inlay hints error: Document not found");
+  EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":null})"), "[" + x + "," + y + "]");
+}
+
 }  // namespace
 }  // namespace qosa::lsp

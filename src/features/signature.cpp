@@ -1,0 +1,196 @@
+#include "features/signature.h"
+
+#include <array>
+#include <string>
+
+#include <boost/json.hpp>
+
+#include "features/words.h"
+#include "lsp/lines.h"
+#include "support/columns.h"
+#include "support/unicode.h"
+#include "support/utf8.h"
+
+namespace qosa::lsp {
+
+namespace json = boost::json;
+
+namespace {
+
+struct BuiltinSignature {
+  std::array<std::string_view, 2> names;  // the second empty when there is no alias
+  std::string_view label;
+  std::array<std::string_view, 2> parameters;  // the first ones, as many as the label has
+  std::string_view documentation;
+};
+
+constexpr BuiltinSignature builtin_signatures[] = {
+    {{"yazdır", "yaz"}, "yazdır(mesaj: metin)", {"mesaj: metin"}, "Ekrana metin yazdırır"},
+    {{"print", "println"}, "print(message: string)", {"message: string"}, "Prints text to console"},
+    {{"oku"}, "oku() -> metin", {}, "Kullanıcıdan girdi okur"},
+    {{"read"}, "read() -> string", {}, "Reads input from user"},
+    {{"uzunluk"}, "uzunluk(metin: metin) -> tamsayı", {"metin: metin"}, "Metin uzunluğunu döndürür"},
+    {{"length", "len"}, "length(text: string) -> integer", {"text: string"}, "Returns string length"},
+    {{"karekök"}, "karekök(sayı: kesir) -> kesir", {"sayı: kesir"}, "Karekök hesaplar"},
+    {{"sqrt"}, "sqrt(number: float) -> float", {"number: float"}, "Calculates square root"},
+    {{"üs"}, "üs(taban: kesir, kuvvet: kesir) -> kesir", {"taban: kesir", "kuvvet: kesir"},
+     "Üs alma işlemi"},
+    {{"pow"}, "pow(base: float, exponent: float) -> float", {"base: float", "exponent: float"},
+     "Power operation"},
+};
+
+json::value signature(std::string_view label, json::value parameters, std::string_view documentation) {
+  return json::object{
+      {"documentation", documentation}, {"label", label}, {"parameters", std::move(parameters)}};
+}
+
+json::value parameter(std::string_view label) { return json::object{{"label", label}}; }
+
+// The first maximal run of characters that are not white space.
+std::string_view first_word(std::string_view text) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const auto d = support::decode_utf8(text, end);
+    if (support::is_white_space(d.code_point)) break;
+    end += d.length;
+  }
+  return text.substr(0, end);
+}
+
+// The first line that holds `name` and whose lowercased form holds
+// "fonksiyon" or "function". Only lines that hold the name are lowercased,
+// and each line is looked at once.
+std::optional<std::string_view> defining_line(std::string_view text, std::string_view name) {
+  std::string lowered;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    const std::size_t hit = text.find(name, from);
+    if (hit == std::string_view::npos) return std::nullopt;
+    const std::size_t newline = hit == 0 ? std::string_view::npos : text.rfind('\n', hit - 1);
+    const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
+    const Line line = *LineCursor(text.substr(start)).next();
+    support::to_lower(line.content, lowered);
+    const std::string_view lower(lowered);
+    if (lower.find("fonksiyon") != std::string_view::npos ||
+        lower.find("function") != std::string_view::npos) {
+      return line.content;
+    }
+    if (line.break_length == 0) return std::nullopt;
+    from = start + line.content.size() + line.break_length;
+  }
+  return std::nullopt;
+}
+
+// The signature of `name` as the defining line declares it; none when the
+// line has no "(" after the name or no ")" after that.
+std::optional<json::value> declared_signature(std::string_view line, std::string_view name) {
+  const std::size_t open = line.find('(', line.find(name));
+  if (open == std::string_view::npos) return std::nullopt;
+  const std::size_t close = line.find(')', open + 1);
+  if (close == std::string_view::npos) return std::nullopt;
+  const std::string_view params = line.substr(open + 1, close - open - 1);
+
+  std::string label = std::string(name) + "(" + std::string(params) + ")";
+  if (const std::size_t arrow = line.find("->"); arrow != std::string_view::npos) {
+    const std::string_view ret = first_word(support::trim(line.substr(arrow + 2)));
+    if (!ret.empty()) label += " -> " + std::string(ret);
+  }
+  return signature(label, parameter_labels(params), "Function: " + std::string(name));
+}
+
+}  // namespace
+
+std::optional<json::value> builtin_signature(std::string_view name) {
+  for (const BuiltinSignature& entry : builtin_signatures) {
+    if (name != entry.names[0] && (entry.names[1].empty() || name != entry.names[1])) continue;
+    json::array parameters;
+    for (std::string_view p : entry.parameters) {
+      if (!p.empty()) parameters.push_back(parameter(p));
+    }
+    return signature(entry.label, std::move(parameters), entry.documentation);
+  }
+  return std::nullopt;
+}
+
+json::value parameter_labels(std::string_view list) {
+  json::array out;
+  if (support::trim(list).empty()) return out;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t comma = list.find(',', from);
+    const std::string_view piece =
+        support::trim(list.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from));
+    // "name: type" exactly when the piece has one ":".
+    const std::size_t colon = piece.find(':');
+    if (colon != std::string_view::npos && piece.find(':', colon + 1) == std::string_view::npos) {
+      out.push_back(parameter(std::string(support::trim(piece.substr(0, colon))) + ": " +
+                              std::string(support::trim(piece.substr(colon + 1)))));
+    } else {
+      out.push_back(parameter(piece));
+    }
+    if (comma == std::string_view::npos) break;
+    from = comma + 1;
+  }
+  return out;
+}
+
+std::optional<json::value> handle_signature_help(std::string_view text, std::uint64_t line,
+                                                 std::uint64_t character) {
+  const auto found = line_at(text, line);
+  if (!found) return std::nullopt;
+  const std::string_view content = found->content;
+  const std::uint64_t cursor = support::byte_offset_of_utf16(content, character).offset;
+  if (cursor == 0 || cursor > content.size()) return std::nullopt;
+  const std::string_view prefix = content.substr(0, cursor);
+
+  // The unmatched "(" before the cursor, and the commas between it and the
+  // cursor at its own depth. Only ASCII bytes matter, so bytes are walked.
+  std::uint64_t depth = 0;
+  std::uint64_t commas = 0;
+  std::optional<std::size_t> open;
+  for (std::size_t i = prefix.size(); i-- > 0;) {
+    const char c = prefix[i];
+    if (c == ')') {
+      ++depth;
+    } else if (c == '(') {
+      if (depth == 0) {
+        open = i;
+        break;
+      }
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      ++commas;
+    }
+  }
+  if (!open) return std::nullopt;
+
+  const std::string_view before = support::trim_end(prefix.substr(0, *open));
+  const WordSpan span = scan_word(before, before.size(), WordScan::identifier);
+  if (span.begin == span.end) return std::nullopt;
+  const std::string_view name = before.substr(span.begin);
+
+  std::optional<json::value> sig;
+  if (const auto declared = defining_line(text, name)) {
+    sig = declared_signature(*declared, name);
+  } else {
+    sig = builtin_signature(name);
+  }
+  if (!sig) return std::nullopt;
+  return json::object{{"activeParameter", commas},
+                      {"activeSignature", 0},
+                      {"signatures", json::array{std::move(*sig)}}};
+}
+
+json::value signature_help(const json::value& params, const DocumentSnapshot& snapshot) {
+  const auto uri = raw_uri(params);
+  const json::value& position = lookup(params, "position");
+  const auto line = raw_unsigned(lookup(position, "line"));
+  const auto character = raw_unsigned(lookup(position, "character"));
+  if (!uri || !line || !character) return nullptr;
+  const auto text = snapshot.text(*uri);
+  if (!text) return nullptr;
+  auto answer = handle_signature_help(*text, *line, *character);
+  return answer ? std::move(*answer) : json::value(nullptr);
+}
+
+}  // namespace qosa::lsp
