@@ -219,3 +219,31 @@ TEST(Session, HoverAndCompletionInBothKeywordLanguages) {
   EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":4,"result":)" + text + "}")), std::string::npos);
   EXPECT_NE(o.out.find(R"({"jsonrpc":"2.0","id":9,"result":[{)"), std::string::npos);
 }
+
+// On a Turkish line the columns are the editor's UTF-16 columns, not bytes.
+TEST(Session, SignatureHelpAndInlayHintsOnTurkishLines) {
+  const std::string open =
+      R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/s.qosa","languageId":"qosa","version":1,"text":"değişken ağaç = yazdır(x"}}})";
+  const std::string help = frame(
+      R"({"jsonrpc":"2.0","id":3,"method":"textDocument/signatureHelp","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/s.qosa"},"position":{"line":0,"character":23}}})");
+  const std::string change = frame(
+      R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)"
+      R"j({"uri":"file:///tmp/s.qosa","version":2},"contentChanges":[{"text":"değişken ağaç = yazdır(x)"}]}})j");
+  const std::string hints = frame(
+      R"({"jsonrpc":"2.0","id":4,"method":"textDocument/inlayHint","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/s.qosa"},"range":{"start":{"line":0,"character":0},"end":{"line":1,"character":0}}}})");
+  const Outcome o = run_server(frame(open) + help + change + hints);
+  EXPECT_EQ(o.exit_code, 0);
+  EXPECT_NE(o.out.find(frame(
+                R"j({"jsonrpc":"2.0","id":3,"result":{"activeParameter":0,"activeSignature":0,"signatures":)j"
+                R"j([{"documentation":"Ekrana metin yazdırır","label":"yazdır(mesaj: metin)",)j"
+                R"j("parameters":[{"label":"mesaj: metin"}]}]}})j")),
+            std::string::npos)
+      << o.out;
+  EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":4,"result":[{"kind":2,"label":"mesaj: ",)"
+                             R"("paddingRight":true,"position":{"character":23,"line":0}}]})")),
+            std::string::npos)
+      << o.out;
+}
