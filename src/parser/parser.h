@@ -104,11 +104,11 @@ Parser parser_new(lexer::Lexer lexer, Arena& arena);
 void advance(Parser& parser);
 bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
 
+// Statements from the current token up to the end of the text (also the
+// body of a module declared without braces).
 StmtList parse_program(Parser& parser);
 // Entered on the token before the block; ends on the block's terminator.
 StmtList parse_block(Parser& parser);
-// Statements from the current token up to the end of the text.
-StmtList parse_until_end(Parser& parser);
 // Entered on "("; ends on ")".
 std::optional<Seq<Param>> parse_params(Parser& parser);
 std::optional<Param> parse_param(Parser& parser);
