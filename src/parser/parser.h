@@ -17,7 +17,9 @@
 namespace qosa::parser {
 
 // Nesting deeper than this yields nothing, so that no source can exhaust the
-// stack. Statements, expressions, types and patterns share the one count.
+// stack. Statements, expressions, types, patterns and attributes share the one
+// count, so a construct that spends two levels per nesting (a match arm and
+// its body, an attribute and its statement) reaches only about half as deep.
 inline constexpr int kMaxDepth = 256;
 
 // Elements of lists being built. Nested lists of one type share a vector in
