@@ -106,45 +106,45 @@ void MemoryTracker::track_deallocation(std::uint64_t address) {
   if (entry != histogram_.end() && entry->second > 0) entry->second -= 1;
 }
 
-// The inspections copy under their locks; the scope keeps those copies from
-// being reported into the maps being read.
-std::optional<AllocationRecord> MemoryTracker::record(std::uint64_t address) {
+// The inspections copy under the map's lock; the scope keeps those copies
+// from being reported into the maps being read.
+namespace {
+
+template <class Map, class Key>
+std::optional<typename Map::mapped_type> find_copy(std::mutex& mutex, const Map& map,
+                                                   const Key& key) {
   TrackerScope scope;
-  std::lock_guard lock(records_mutex_);
-  auto entry = records_.find(address);
-  if (entry == records_.end()) return std::nullopt;
+  std::lock_guard lock(mutex);
+  auto entry = map.find(key);
+  if (entry == map.end()) return std::nullopt;
   return entry->second;
 }
 
-std::size_t MemoryTracker::record_count() {
-  std::lock_guard lock(records_mutex_);
-  return records_.size();
+template <class Map>
+std::size_t locked_size(std::mutex& mutex, const Map& map) {
+  std::lock_guard lock(mutex);
+  return map.size();
 }
+
+}  // namespace
+
+std::optional<AllocationRecord> MemoryTracker::record(std::uint64_t address) {
+  return find_copy(records_mutex_, records_, address);
+}
+
+std::size_t MemoryTracker::record_count() { return locked_size(records_mutex_, records_); }
 
 std::optional<LabelStats> MemoryTracker::label_stats(const std::string& label) {
-  TrackerScope scope;
-  std::lock_guard lock(labels_mutex_);
-  auto entry = labels_.find(label);
-  if (entry == labels_.end()) return std::nullopt;
-  return entry->second;
+  return find_copy(labels_mutex_, labels_, label);
 }
 
-std::size_t MemoryTracker::label_count() {
-  std::lock_guard lock(labels_mutex_);
-  return labels_.size();
-}
+std::size_t MemoryTracker::label_count() { return locked_size(labels_mutex_, labels_); }
 
 std::optional<std::uint64_t> MemoryTracker::histogram_count(std::uint64_t size_class) {
-  std::lock_guard lock(histogram_mutex_);
-  auto entry = histogram_.find(size_class);
-  if (entry == histogram_.end()) return std::nullopt;
-  return entry->second;
+  return find_copy(histogram_mutex_, histogram_, size_class);
 }
 
-std::size_t MemoryTracker::histogram_entries() {
-  std::lock_guard lock(histogram_mutex_);
-  return histogram_.size();
-}
+std::size_t MemoryTracker::histogram_entries() { return locked_size(histogram_mutex_, histogram_); }
 
 MemoryTracker& init_memory_tracker() {
   // Never destroyed: releases still arrive after static destructors ran.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -129,6 +130,31 @@ TEST_F(ProcessTrackerTest, NothingReportedFromInsideAHook) {
   EXPECT_TRUE(tracker.record(address));
   tracker.track_deallocation(address);
 }
+
+void allocate_on_threads() {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 20000; ++i) {
+        const std::size_t size = 1 + static_cast<std::size_t>(i % 3000);
+        const std::size_t alignment = i % 2 == 0 ? 16 : 64;
+        void* block = alloc(alignment, size);
+        dealloc(block, size, alignment);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
+
+TEST(ProcessTracker, ThreadsAllocatingTogetherLeaveTheByteCount) {
+  const std::uint64_t live_before = live_bytes();
+  allocate_on_threads();
+  EXPECT_EQ(live_bytes(), live_before);
+}
+
+// With tracking on, the hooks of several threads only try the records and
+// labels, so they never wait on each other in a cycle: this returns.
+TEST_F(ProcessTrackerTest, ThreadsAllocatingTogetherWhileTracked) { allocate_on_threads(); }
 
 TEST(ProcessTracker, ExistsOnceAndStaysOff) {
   EXPECT_EQ(&init_memory_tracker(), memory_tracker());
