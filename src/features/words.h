@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "lsp/lines.h"
+#include "lsp/protocol.h"
 
 namespace qosa::lsp {
 
@@ -39,6 +40,16 @@ struct WordAtCursor {
 // byte length gets none. `text` must be valid UTF-8.
 std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
                                     std::uint32_t character);
+
+// word_at for a cursor as the editor sends it: `position.character` counts
+// UTF-16 code units and is read as the index of the character it falls on,
+// to which word_at's bounds then apply. The word points into `text`; its
+// range counts UTF-16 code units.
+struct CursorWord {
+  std::string_view word;
+  Range range;
+};
+std::optional<CursorWord> word_under_cursor(std::string_view text, const Position& position);
 
 // What a word scan takes in besides identifier characters.
 enum class WordScan {

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <boost/json/parse.hpp>
+
+#include "features/references.h"
+#include "support/json.h"
+
+namespace qosa::lsp {
+namespace {
+
+namespace json = boost::json;
+
+// "L:start-end" per whole-word occurrence, in UTF-16 columns.
+std::string hits(std::string_view text, std::string_view word) {
+  std::string out;
+  WholeWords search(text, word);
+  while (const auto hit = search.next()) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(hit->line) + ":" + std::to_string(hit->start) + "-" + std::to_string(hit->end);
+  }
+  return out;
+}
+
+TEST(WholeWords, Occurrences) {
+  struct Case {
+    std::string_view text;
+    std::string_view word;
+    std::string_view expected;
+  };
+  const Case cases[] = {
+      {"x = x + xy", "x", "0:0-1 0:4-5"},
+      {"yazdır(sayaç)", "sayaç", "0:7-12"},  // bytes 8 to 14
+      {"çiçek çiçek", "çiçek", "0:0-5 0:6-11"},
+      {"dön a", "a", "0:4-5"},
+      {"aaaa", "aa", ""},  // overlapping occurrences are never whole words
+      {"aa aaa aa", "aa", "0:0-2 0:7-9"},
+      {"a\r\nb a\r\n\r\na", "a", "0:0-1 1:2-3 3:0-1"},
+      {"😀x x", "x", "0:2-3 0:4-5"},  // the emoji is no identifier character, and two units
+      {"éx x_ x2 _x 2x", "x", ""},
+      {"x\n\n\nx", "x", "0:0-1 3:0-1"},
+      {"", "x", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(hits(c.text, c.word), c.expected) << c.text;
+}
+
+TEST(WholeWords, TextBeforeTheOccurrence) {
+  WholeWords search("a\n  let x = x", "x");
+  EXPECT_EQ(search.next()->before, "  let ");
+  EXPECT_EQ(search.next()->before, "  let x = ");
+  EXPECT_FALSE(search.next());
+}
+
+TEST(WholeWords, ManyNearHitsOnOneLine) {
+  // Every position starts an occurrence of the word and none is whole.
+  const std::string line(1 << 20, 'a');
+  EXPECT_EQ(hits(line, std::string(100, 'a')), "");
+  EXPECT_EQ(hits(line + " " + std::string(100, 'a'), std::string(100, 'a')), "0:1048577-1048677");
+}
+
+struct Fixture {
+  DocumentStore store;
+  void open(std::string_view uri, std::string text) {
+    open_document(store, *Uri::parse(uri), std::move(text), 1);
+  }
+  std::string ask(std::string_view params) const {
+    const Answer a = handle_references(json::parse(params), snapshot_documents(store));
+    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
+    return a->text();
+  }
+  std::string at(std::string_view uri, int line, int character, bool declaration) const {
+    return ask(R"({"textDocument":{"uri":")" + std::string(uri) + R"("},"position":{"line":)" +
+               std::to_string(line) + R"(,"character":)" + std::to_string(character) +
+               R"(},"context":{"includeDeclaration":)" + (declaration ? "true" : "false") + "}}");
+  }
+};
+
+std::string location(std::string_view uri, int line, int start, int end) {
+  return R"({"range":{"end":{"character":)" + std::to_string(end) + R"(,"line":)" + std::to_string(line) +
+         R"(},"start":{"character":)" + std::to_string(start) + R"(,"line":)" + std::to_string(line) +
+         R"(}},"uri":")" + std::string(uri) + "\"}";
+}
+
+TEST(References, Params) {
+  Fixture f;
+  f.open("file:///a.qosa", "x");
+  for (std::string_view p : {
+           "null", "[]", "\"x\"", "5",
+           R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":0,"character":0}})",
+           R"({"textDocument":{"uri":"file:///a.qosa"},"context":{"includeDeclaration":true}})",
+           R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":0,"character":0},"context":{}})",
+           R"({"textDocument":{"uri":"file:///a.qosa"},"position":{"line":0,"character":0},"context":{"includeDeclaration":1}})",
+           R"({"textDocument":{"uri":"a.qosa"},"position":{"line":0,"character":0},"context":{"includeDeclaration":true}})",
+       }) {
+    EXPECT_EQ(f.ask(p), "error -32600 Invalid references params") << p;
+  }
+  EXPECT_EQ(f.ask(R"({"textDocument":{"uri":"FILE:///a.qosa"},"position":{"line":0,"character":0},)"
+                  R"("context":{"includeDeclaration":false},"workDoneToken":"t","extra":1})"),
+            "[" + location("file:///a.qosa", 0, 0, 1) + "]");
+}
+
+TEST(References, NullWhenNothingToSearchFor) {
+  Fixture f;
+  f.open("file:///a.qosa", "x = 1\n\n  y");
+  EXPECT_EQ(f.at("file:///b.qosa", 0, 0, true), "null");  // not open
+  EXPECT_EQ(f.at("file:///a.qosa", 1, 0, true), "null");  // empty line
+  EXPECT_EQ(f.at("file:///a.qosa", 2, 0, true), "null");  // white space before no word
+  EXPECT_EQ(f.at("file:///a.qosa", 0, 5, true), "null");  // the line's end
+  EXPECT_EQ(f.at("file:///a.qosa", 3, 0, true), "null");
+  EXPECT_EQ(f.at("file:///a.qosa", 0, 4, true), "[" + location("file:///a.qosa", 0, 4, 5) + "]");
+  f.open("file:///b.qosa", "let zz");
+  EXPECT_EQ(f.at("file:///b.qosa", 0, 4, false), "[]");  // the one occurrence follows "let"
+}
+
+TEST(References, DeclarationFilterAndDeclaration) {
+  Fixture f;
+  f.open("file:///a.qosa", "değişken sayı = 1\nyazdır(sayı); let sayı = 2\noutlet sayı\ndeğişken  sayı");
+  const std::string uses = location("file:///a.qosa", 1, 7, 11);
+  EXPECT_EQ(f.at("file:///a.qosa", 1, 8, false), "[" + uses + "]");
+  // The declaration comes last, on the first line that declares the word.
+  EXPECT_EQ(f.at("file:///a.qosa", 1, 8, true), "[" + uses + "," + location("file:///a.qosa", 0, 9, 13) + "]");
+}
+
+TEST(References, DeclarationEvenWhenAlreadyListed) {
+  Fixture f;
+  f.open("file:///a.qosa", "// let x\nx");
+  EXPECT_EQ(f.at("file:///a.qosa", 1, 0, true),
+            "[" + location("file:///a.qosa", 1, 0, 1) + "," + location("file:///a.qosa", 0, 7, 8) + "]");
+}
+
+TEST(References, EveryOpenDocumentTogether) {
+  Fixture f;
+  f.open("file:///a.qosa", "sayaç = sayaç + 1");
+  f.open("file:///b%20c.qosa", "x\nyaz(sayaç)");
+  f.open("file:///c.qosa", "sayaçlar");
+  const json::value got = json::parse(f.at("file:///a.qosa", 0, 0, false));
+  std::vector<std::string> texts;
+  for (const auto& l : got.as_array()) texts.push_back(support::to_json_text(l));
+  const std::vector<std::string> a = {location("file:///a.qosa", 0, 0, 5), location("file:///a.qosa", 0, 8, 13)};
+  const std::vector<std::string> b = {location("file:///b%20c.qosa", 1, 4, 9)};
+  ASSERT_EQ(texts.size(), 3u);
+  // Each document's locations together and in order; the documents in any order.
+  const bool a_first = texts[0] == a[0];
+  const std::vector<std::string> expected =
+      a_first ? std::vector<std::string>{a[0], a[1], b[0]} : std::vector<std::string>{b[0], a[0], a[1]};
+  EXPECT_EQ(texts, expected);
+}
+
+}  // namespace
+}  // namespace qosa::lsp
