@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "features/references.h"
+#include "features/word_index.h"
 #include "features/words.h"
 #include "support/json.h"
 #include "support/unicode.h"
@@ -72,39 +72,40 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   const auto old = word_under_cursor(*text, p.position);
   if (!old || !is_valid_new_name(p.new_name)) return JsonResult(nullptr);
 
-  std::string new_text_json;
-  support::append_json_string(new_text_json, p.new_name);
-  // Each document's edits as JSON text, by printed uri: the answer's
-  // members come out in the order of their uris, and a later document whose
-  // uri prints the same replaces an earlier one.
-  std::map<std::string, std::string, std::less<>> changes;
-  std::string edits;
-  snapshot.for_each([&](std::string_view key, std::string_view document) {
-    edits.clear();
-    WholeWords hits(document, old->word);
-    while (const auto hit = hits.next()) {
-      edits += edits.empty() ? R"([{"newText":)" : R"(,{"newText":)";
-      edits += new_text_json;
-      edits += R"(,"range":)";
-      append_json(edits, Range{{hit->line, hit->start}, {hit->line, hit->end}});
-      edits += '}';
-    }
-    if (edits.empty()) return;
+  // The documents with an occurrence, by printed uri: the answer's members
+  // come out in the order of their uris, and a later document whose uri
+  // prints the same replaces an earlier one.
+  std::map<std::string, const WordIndex::Word*, std::less<>> changes;
+  std::size_t expected = 0;  // an upper bound of the answer's size
+  snapshot.for_each_document([&](std::string_view key, const Document& document) {
+    const WordIndex::Word* found = word_index(document).find(old->word);
+    if (!found) return;
     auto uri = Uri::parse(key);
     if (!uri) return;  // this document's edits are dropped
-    edits += ']';
-    changes.insert_or_assign(uri->str(), edits);
+    expected += 2 * uri->str().size() + found->hits.size() * (2 * p.new_name.size() + 96);
+    changes.insert_or_assign(uri->str(), found);
   });
   if (changes.empty()) return JsonResult(nullptr);
 
+  std::string new_text_json;
+  support::append_json_string(new_text_json, p.new_name);
   std::string out = R"({"changes":{)";
+  out.reserve(expected + 16);
   bool first = true;
-  for (const auto& [uri, list] : changes) {
+  for (const auto& [uri, found] : changes) {
     if (!first) out += ',';
     first = false;
     support::append_json_string(out, uri);
-    out += ':';
-    out += list;
+    out += ":[";
+    for (std::size_t i = 0; i < found->hits.size(); ++i) {
+      const WordIndex::Hit& hit = found->hits[i];
+      out += i == 0 ? R"({"newText":)" : R"(,{"newText":)";
+      out += new_text_json;
+      out += R"(,"range":)";
+      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
+      out += '}';
+    }
+    out += ']';
   }
   out += "}}";
   return JsonResult::written(std::move(out));

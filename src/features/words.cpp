@@ -7,9 +7,7 @@
 namespace qosa::lsp {
 
 bool is_identifier_char(char32_t c) {
-  if (c < 0x80) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  }
+  if (c < 0x80) return is_ascii_identifier_char(c);
   switch (c) {
     case U'Ç': case U'Ö': case U'Ü': case U'ç': case U'ö': case U'ü':
     case U'Ğ': case U'ğ': case U'İ': case U'ı': case U'Ş': case U'ş':

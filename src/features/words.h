@@ -18,6 +18,11 @@ namespace qosa::lsp {
 // numeric (Nd, Nl, No), and the twelve Turkish letters whatever ICU says.
 bool is_identifier_char(char32_t c);
 
+// The rule for c < 0x80.
+constexpr bool is_ascii_identifier_char(char32_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
 // A position whose character counts characters (scalar values) of its line,
 // not bytes and not UTF-16 units; callers convert at the wire.
 struct CharPosition {

@@ -8,59 +8,13 @@
 #include <boost/json/parse.hpp>
 
 #include "features/references.h"
+#include "features/word_index.h"
 #include "support/json.h"
 
 namespace qosa::lsp {
 namespace {
 
 namespace json = boost::json;
-
-// "L:start-end" per whole-word occurrence, in UTF-16 columns.
-std::string hits(std::string_view text, std::string_view word) {
-  std::string out;
-  WholeWords search(text, word);
-  while (const auto hit = search.next()) {
-    if (!out.empty()) out += ' ';
-    out += std::to_string(hit->line) + ":" + std::to_string(hit->start) + "-" + std::to_string(hit->end);
-  }
-  return out;
-}
-
-TEST(WholeWords, Occurrences) {
-  struct Case {
-    std::string_view text;
-    std::string_view word;
-    std::string_view expected;
-  };
-  const Case cases[] = {
-      {"x = x + xy", "x", "0:0-1 0:4-5"},
-      {"yazdır(sayaç)", "sayaç", "0:7-12"},  // bytes 8 to 14
-      {"çiçek çiçek", "çiçek", "0:0-5 0:6-11"},
-      {"dön a", "a", "0:4-5"},
-      {"aaaa", "aa", ""},  // overlapping occurrences are never whole words
-      {"aa aaa aa", "aa", "0:0-2 0:7-9"},
-      {"a\r\nb a\r\n\r\na", "a", "0:0-1 1:2-3 3:0-1"},
-      {"😀x x", "x", "0:2-3 0:4-5"},  // the emoji is no identifier character, and two units
-      {"éx x_ x2 _x 2x", "x", ""},
-      {"x\n\n\nx", "x", "0:0-1 3:0-1"},
-      {"", "x", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(hits(c.text, c.word), c.expected) << c.text;
-}
-
-TEST(WholeWords, TextBeforeTheOccurrence) {
-  WholeWords search("a\n  let x = x", "x");
-  EXPECT_EQ(search.next()->before, "  let ");
-  EXPECT_EQ(search.next()->before, "  let x = ");
-  EXPECT_FALSE(search.next());
-}
-
-TEST(WholeWords, ManyNearHitsOnOneLine) {
-  // Every position starts an occurrence of the word and none is whole.
-  const std::string line(1 << 20, 'a');
-  EXPECT_EQ(hits(line, std::string(100, 'a')), "");
-  EXPECT_EQ(hits(line + " " + std::string(100, 'a'), std::string(100, 'a')), "0:1048577-1048677");
-}
 
 struct Fixture {
   DocumentStore store;
