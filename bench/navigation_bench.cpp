@@ -71,45 +71,39 @@ void report(benchmark::State& state, const Workspace& w, std::size_t answer_byte
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-void BM_References(benchmark::State& state) {
+using Handler = lsp::Answer (*)(const boost::json::value&, const lsp::DocumentSnapshot&);
+
+// One request over and over; `fresh` drops every index first, as a change of
+// every document would.
+void run(benchmark::State& state, Handler handler, std::string_view more_params, bool fresh) {
   const Workspace& w = workspace("toplam");
-  const auto params = boost::json::parse(position_params(w) + R"(,"context":{"includeDeclaration":true}})");
+  const auto params = boost::json::parse(position_params(w) + std::string(more_params));
   std::size_t answer_bytes = 0;
   for (auto _ : state) {
-    const lsp::Answer a = lsp::handle_references(params, lsp::snapshot_documents(w.store));
+    if (fresh) {
+      for (const auto& [uri, document] : w.store.documents) document.word_index.reset();
+    }
+    const lsp::Answer a = handler(params, lsp::snapshot_documents(w.store));
     answer_bytes = a->text().size();
     benchmark::DoNotOptimize(answer_bytes);
   }
   report(state, w, answer_bytes);
 }
+
+constexpr std::string_view references = R"(,"context":{"includeDeclaration":true}})";
+
+void BM_References(benchmark::State& state) { run(state, lsp::handle_references, references, false); }
 BENCHMARK(BM_References)->Unit(benchmark::kMicrosecond);
 
 void BM_Rename(benchmark::State& state) {
-  const Workspace& w = workspace("toplam");
-  const auto params = boost::json::parse(position_params(w) + R"(,"newName":"yeni_toplam"})");
-  std::size_t answer_bytes = 0;
-  for (auto _ : state) {
-    const lsp::Answer a = lsp::handle_rename(params, lsp::snapshot_documents(w.store));
-    answer_bytes = a->text().size();
-    benchmark::DoNotOptimize(answer_bytes);
-  }
-  report(state, w, answer_bytes);
+  run(state, lsp::handle_rename, R"(,"newName":"yeni_toplam"})", false);
 }
 BENCHMARK(BM_Rename)->Unit(benchmark::kMicrosecond);
 
 // The first request after every document changed: each index is built
 // again from its text, then searched.
 void BM_ReferencesAfterEveryDocumentChanged(benchmark::State& state) {
-  const Workspace& w = workspace("toplam");
-  const auto params = boost::json::parse(position_params(w) + R"(,"context":{"includeDeclaration":true}})");
-  std::size_t answer_bytes = 0;
-  for (auto _ : state) {
-    for (const auto& [uri, document] : w.store.documents) document.word_index.reset();
-    const lsp::Answer a = lsp::handle_references(params, lsp::snapshot_documents(w.store));
-    answer_bytes = a->text().size();
-    benchmark::DoNotOptimize(answer_bytes);
-  }
-  report(state, w, answer_bytes);
+  run(state, lsp::handle_references, references, true);
 }
 BENCHMARK(BM_ReferencesAfterEveryDocumentChanged)->Unit(benchmark::kMicrosecond);
 
