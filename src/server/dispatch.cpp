@@ -7,7 +7,10 @@
 #include <boost/json.hpp>
 
 #include "features/completion.h"
+#include "features/definition.h"
 #include "features/hover.h"
+#include "features/references.h"
+#include "features/rename.h"
 #include "server/initialize.h"
 
 namespace qosa::lsp {
@@ -113,7 +116,12 @@ constexpr MethodRow methods[] = {
     {"shutdown", shutdown},
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
+    {"textDocument/rename", raw<handle_rename>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
+    {"textDocument/definition", typed_snapshot<GotoDefinitionParams, "Invalid definition params", definition>},
+    {"textDocument/references", raw<handle_references>},
+    {"textDocument/prepareRename",
+     typed_snapshot<TextDocumentPositionParams, "Invalid prepareRename params", prepare_rename>},
 };
 
 constexpr bool rows_by_length() {
