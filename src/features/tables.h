@@ -38,4 +38,26 @@ enum class TokenModifier : std::uint32_t {
 };
 static_assert(static_cast<std::size_t>(TokenModifier::classified) + 1 == semantic_token_modifiers.size());
 
+// The declarations of a name, in search order: the keyword part (with its one
+// space), then the name, then "(" for functions. Go to definition and the
+// declaration of references search with them; references also leave out an
+// occurrence that follows a keyword of this table.
+struct DeclarationPattern {
+  std::string_view keyword_part;
+  bool call;  // the name is followed by "("
+
+  std::string_view keyword() const { return keyword_part.substr(0, keyword_part.size() - 1); }
+};
+
+inline constexpr std::array<DeclarationPattern, 8> declaration_patterns = {{
+    {"değişken ", false},
+    {"let ", false},
+    {"sabit ", false},
+    {"const ", false},
+    {"fonksiyon ", true},
+    {"function ", true},
+    {"yapı ", false},
+    {"struct ", false},
+}};
+
 }  // namespace qosa::lsp

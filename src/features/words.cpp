@@ -1,14 +1,13 @@
 #include "features/words.h"
 
+#include "support/columns.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
 
 bool is_identifier_char(char32_t c) {
-  if (c < 0x80) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  }
+  if (c < 0x80) return is_ascii_identifier_char(c);
   switch (c) {
     case U'Ç': case U'Ö': case U'Ü': case U'ç': case U'ö': case U'ü':
     case U'Ğ': case U'ğ': case U'İ': case U'ı': case U'Ş': case U'ş':
@@ -53,23 +52,47 @@ WordSpan scan_word(std::string_view line, std::size_t cursor, WordScan scan) {
   return span;
 }
 
-std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
-                                    std::uint32_t character) {
-  const auto found = line_at(text, line);
-  if (!found) return std::nullopt;
-  const std::string_view content = found->content;
+namespace {
+
+// word_at's selection on one line: the bytes of the word around character
+// `character`, or none.
+std::optional<WordSpan> select_word(std::string_view content, std::uint64_t character) {
   if (character >= content.size()) return std::nullopt;
   // The byte bound above lets the cursor reach the line's end on lines with
   // multi-byte characters; the scan then finds the word that ends there.
   const auto cursor = byte_offset_of_char(content, character);
   if (!cursor) return std::nullopt;
-
   const WordSpan span = scan_word(content, *cursor, WordScan::identifier);
   if (span.begin == span.end) return std::nullopt;
-  const std::string_view word = content.substr(span.begin, span.end - span.begin);
-  const auto start = static_cast<std::uint32_t>(character - span.chars_before_cursor);
+  return span;
+}
+
+}  // namespace
+
+std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
+                                    std::uint32_t character) {
+  const auto found = line_at(text, line);
+  if (!found) return std::nullopt;
+  const std::string_view content = found->content;
+  const auto span = select_word(content, character);
+  if (!span) return std::nullopt;
+  const std::string_view word = content.substr(span->begin, span->end - span->begin);
+  const auto start = static_cast<std::uint32_t>(character - span->chars_before_cursor);
   const auto stop = static_cast<std::uint32_t>(start + support::count_chars(word));
   return WordAtCursor{std::string(word), {{line, start}, {line, stop}}};
+}
+
+std::optional<CursorWord> word_under_cursor(std::string_view text, const Position& position) {
+  const auto found = line_at(text, position.line);
+  if (!found) return std::nullopt;
+  const std::string_view content = found->content;
+  const auto span = select_word(content, support::char_index_of_utf16(content, position.character));
+  if (!span) return std::nullopt;
+  Utf16Columns columns(content);
+  const auto start = static_cast<std::uint32_t>(columns.column(span->begin));
+  const auto end = static_cast<std::uint32_t>(columns.column(span->end));
+  return CursorWord{content.substr(span->begin, span->end - span->begin),
+                    {{position.line, start}, {position.line, end}}};
 }
 
 std::optional<IdentifierRun> IdentifierRuns::next() {

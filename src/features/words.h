@@ -10,12 +10,18 @@
 #include <string_view>
 
 #include "lsp/lines.h"
+#include "lsp/protocol.h"
 
 namespace qosa::lsp {
 
 // ASCII letters and digits, "_", non-ASCII characters that are Alphabetic or
 // numeric (Nd, Nl, No), and the twelve Turkish letters whatever ICU says.
 bool is_identifier_char(char32_t c);
+
+// The rule for c < 0x80.
+constexpr bool is_ascii_identifier_char(char32_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
 
 // A position whose character counts characters (scalar values) of its line,
 // not bytes and not UTF-16 units; callers convert at the wire.
@@ -39,6 +45,16 @@ struct WordAtCursor {
 // byte length gets none. `text` must be valid UTF-8.
 std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
                                     std::uint32_t character);
+
+// word_at for a cursor as the editor sends it: `position.character` counts
+// UTF-16 code units and is read as the index of the character it falls on,
+// to which word_at's bounds then apply. The word points into `text`; its
+// range counts UTF-16 code units.
+struct CursorWord {
+  std::string_view word;
+  Range range;
+};
+std::optional<CursorWord> word_under_cursor(std::string_view text, const Position& position);
 
 // What a word scan takes in besides identifier characters.
 enum class WordScan {

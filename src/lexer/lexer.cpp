@@ -10,6 +10,11 @@ namespace {
 // Stands for a byte that does not begin a valid UTF-8 character.
 constexpr char32_t kInvalid = 0x110000;
 
+// The language has no error token: a character that starts no token and a
+// number that does not convert both give the end-of-input kind, which ends
+// the parse there. Not a bug to "fix" with a token of its own.
+constexpr TokenKind kRejected = TokenKind::Eof;
+
 bool is_hex_digit(int b) {
   return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
 }
@@ -177,7 +182,7 @@ Token Lexer::scan_token() {
   if (cls & kDigit) return scan_number();
   pos_ += len;
   ++column_;
-  return make(TokenKind::Eof);
+  return make(kRejected);
 }
 
 Token Lexer::scan_identifier() {
@@ -246,7 +251,7 @@ Token Lexer::scan_number() {
     Token token = make(TokenKind::Integer);
     if (pos_ == digits) return token;  // "0x" alone is 0
     const auto value = parse_hex(text_.substr(digits, pos_ - digits));
-    if (!value) return make(TokenKind::Eof);
+    if (!value) return make(kRejected);
     token.integer = *value;
     return token;
   }
@@ -272,16 +277,16 @@ Token Lexer::scan_number() {
   }
 
   const std::string_view literal = text_.substr(start, pos_ - start);
-  if (!ascii) return make(TokenKind::Eof);
+  if (!ascii) return make(kRejected);
   if (is_float) {
     const auto value = parse_float(literal);
-    if (!value) return make(TokenKind::Eof);
+    if (!value) return make(kRejected);
     Token token = make(TokenKind::Float);
     token.floating = *value;
     return token;
   }
   const auto value = parse_decimal(literal);
-  if (!value) return make(TokenKind::Eof);
+  if (!value) return make(kRejected);
   Token token = make(TokenKind::Integer);
   token.integer = *value;
   return token;

@@ -35,6 +35,7 @@ const Document* apply_changes(DocumentStore& store, std::string_view uri,
   auto it = store.documents.find(uri);
   if (it == store.documents.end()) return nullptr;
   std::string& text = it->second.text;
+  it->second.word_index.reset();
   for (auto& change : changes) {
     if (!change.range) {
       text = std::move(change.text);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,10 +14,15 @@
 
 namespace qosa::lsp {
 
+struct WordIndex;  // the features' index of the words of a text
+
 struct Document {
   Uri uri;
   std::string text;
   std::int32_t version = 0;
+  // Built from `text` by the first feature that needs it, and reset whenever
+  // `text` changes, so it always describes the text beside it.
+  mutable std::shared_ptr<const WordIndex> word_index;
 };
 
 struct UriHash {
@@ -59,6 +65,11 @@ class DocumentSnapshot {
   template <class Fn>
   void for_each(Fn&& fn) const {
     for (const auto& [uri, document] : store_->documents) fn(std::string_view(uri), std::string_view(document.text));
+  }
+  // The same with the whole document.
+  template <class Fn>
+  void for_each_document(Fn&& fn) const {
+    for (const auto& [uri, document] : store_->documents) fn(std::string_view(uri), document);
   }
 
  private:

@@ -1,5 +1,6 @@
 #include "lsp/protocol.h"
 
+#include <charconv>
 #include <utility>
 
 #include <boost/json.hpp>
@@ -154,6 +155,25 @@ json::value to_json(const Range& r) {
   return json::object{{"start", to_json(r.start)}, {"end", to_json(r.end)}};
 }
 
+void append_json(std::string& out, const Range& r) {
+  const auto number = [&out](std::uint32_t n) {
+    char digits[10];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+  };
+  const auto position = [&](const Position& p) {
+    out += R"({"character":)";
+    number(p.character);
+    out += R"(,"line":)";
+    number(p.line);
+    out += '}';
+  };
+  out += R"({"end":)";
+  position(r.end);
+  out += R"(,"start":)";
+  position(r.start);
+  out += '}';
+}
+
 json::value to_json(const Location& l) {
   return json::object{{"uri", l.uri.str()}, {"range", to_json(l.range)}};
 }
@@ -180,6 +200,35 @@ bool from_json(const json::value& v, GotoDefinitionParams& out) {
   const json::object* o = v.if_object();
   return o && position_params_members(*o, out) && token_ok(*o, "workDoneToken") &&
          token_ok(*o, "partialResultToken");
+}
+
+namespace {
+
+bool reference_context(const json::value& v, ReferenceContext& out) {
+  const json::object* o = v.if_object();
+  if (!o) return false;
+  const json::value* include = o->if_contains("includeDeclaration");
+  if (!include || !include->is_bool()) return false;
+  out.include_declaration = include->get_bool();
+  return true;
+}
+
+}  // namespace
+
+bool from_json(const json::value& v, ReferenceParams& out) {
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out) && required_member(*o, "context", out.context, reference_context) &&
+         token_ok(*o, "workDoneToken") && token_ok(*o, "partialResultToken");
+}
+
+bool from_json(const json::value& v, RenameParams& out) {
+  const json::object* o = v.if_object();
+  return o && position_params_members(*o, out) && required_member(*o, "newName", out.new_name, as_string) &&
+         token_ok(*o, "workDoneToken");
+}
+
+json::value to_json(const PrepareRenameResult& r) {
+  return json::object{{"range", to_json(r.range)}, {"placeholder", r.placeholder}};
 }
 
 namespace {

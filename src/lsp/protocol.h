@@ -112,6 +112,8 @@ struct Range {
 };
 bool from_json(const boost::json::value& v, Range& out);
 boost::json::value to_json(const Range& r);
+// Appends the JSON text of the range, members sorted, for answers written as text.
+void append_json(std::string& out, const Range& r);
 
 struct Location {
   Uri uri;
@@ -138,6 +140,29 @@ bool from_json(const boost::json::value& v, HoverParams& out);
 
 struct GotoDefinitionParams : TextDocumentPositionParams {};
 bool from_json(const boost::json::value& v, GotoDefinitionParams& out);
+
+struct ReferenceContext {
+  bool include_declaration = false;
+};
+
+// Only an object converts; "context" with "includeDeclaration" is required.
+struct ReferenceParams : TextDocumentPositionParams {
+  ReferenceContext context;
+};
+bool from_json(const boost::json::value& v, ReferenceParams& out);
+
+// Only an object converts.
+struct RenameParams : TextDocumentPositionParams {
+  std::string new_name;
+};
+bool from_json(const boost::json::value& v, RenameParams& out);
+
+// The range-with-placeholder answer of prepareRename.
+struct PrepareRenameResult {
+  Range range;
+  std::string placeholder;
+};
+boost::json::value to_json(const PrepareRenameResult& r);
 
 struct CompletionContext {
   std::int32_t trigger_kind = 0;

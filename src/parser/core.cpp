@@ -101,10 +101,6 @@ StmtList parse_block(Parser& parser) {
   return statement_loop(parser, is_block_terminator);
 }
 
-StmtList parse_until_end(Parser& parser) {
-  return statement_loop(parser, [](TokenKind) { return false; });
-}
-
 std::optional<Seq<Param>> parse_params(Parser& parser) {
   ListBuilder<Param> list(parser.scratch.params);
   if (parser.next.kind == TokenKind::RightParen) {

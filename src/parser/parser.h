@@ -17,7 +17,9 @@
 namespace qosa::parser {
 
 // Nesting deeper than this yields nothing, so that no source can exhaust the
-// stack. Statements, expressions, types and patterns share the one count.
+// stack. Statements, expressions, types, patterns and attributes share the one
+// count, so a construct that spends two levels per nesting (a match arm and
+// its body, an attribute and its statement) reaches only about half as deep.
 inline constexpr int kMaxDepth = 256;
 
 // Elements of lists being built. Nested lists of one type share a vector in
@@ -104,11 +106,11 @@ Parser parser_new(lexer::Lexer lexer, Arena& arena);
 void advance(Parser& parser);
 bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
 
+// Statements from the current token up to the end of the text (also the
+// body of a module declared without braces).
 StmtList parse_program(Parser& parser);
 // Entered on the token before the block; ends on the block's terminator.
 StmtList parse_block(Parser& parser);
-// Statements from the current token up to the end of the text.
-StmtList parse_until_end(Parser& parser);
 // Entered on "("; ends on ")".
 std::optional<Seq<Param>> parse_params(Parser& parser);
 std::optional<Param> parse_param(Parser& parser);

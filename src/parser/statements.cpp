@@ -166,7 +166,7 @@ const Stmt* parse_module(Parser& parser) {
   if (is_keyword_opener(parser.next.kind)) advance(parser);
   advance(parser);
   // A module's body is the rest of the text; its "son" does not end it.
-  StmtList body = parse_until_end(parser);
+  StmtList body = parse_program(parser);
   Module* stmt = make_node<Module>(parser);
   stmt->name = name;
   stmt->body = body;

@@ -44,4 +44,6 @@ void prepare_standard_streams() {
 
 void exit_process(int code) { std::exit(code); }
 
+void abort_process() noexcept { std::abort(); }
+
 }  // namespace qosa::platform

@@ -30,4 +30,7 @@ void prepare_standard_streams();
 // Ends the process at once with `code`.
 [[noreturn]] void exit_process(int code);
 
+// Ends the process at once, without exit handlers or static destructors.
+[[noreturn]] void abort_process() noexcept;
+
 }  // namespace qosa::platform

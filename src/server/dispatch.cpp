@@ -7,8 +7,11 @@
 #include <boost/json.hpp>
 
 #include "features/completion.h"
+#include "features/definition.h"
 #include "features/hover.h"
 #include "features/inlay_hints.h"
+#include "features/references.h"
+#include "features/rename.h"
 #include "features/signature.h"
 #include "server/initialize.h"
 
@@ -115,8 +118,13 @@ constexpr MethodRow methods[] = {
     {"shutdown", shutdown},
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
+    {"textDocument/rename", raw<handle_rename>},
     {"textDocument/inlayHint", raw<handle_inlay_hint>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
+    {"textDocument/definition", typed_snapshot<GotoDefinitionParams, "Invalid definition params", definition>},
+    {"textDocument/references", raw<handle_references>},
+    {"textDocument/prepareRename",
+     typed_snapshot<TextDocumentPositionParams, "Invalid prepareRename params", prepare_rename>},
     {"textDocument/signatureHelp", raw<signature_help>},
 };
 

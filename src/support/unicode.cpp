@@ -1,13 +1,62 @@
 #include "support/unicode.h"
 
-#include <algorithm>
-
-#include <unicode/uchar.h>
 #include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
+#include <unicode/uclean.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
 
 #include "support/utf8.h"
 
 namespace qosa::support {
+namespace {
+
+// ICU resizes blocks without saying their old size, so each block carries it
+// in front, in a header that keeps the block at malloc's alignment.
+struct alignas(16) IcuBlock {
+  std::size_t size;
+};
+
+void* icu_alloc(const void*, std::size_t size) {
+  std::size_t total = 0;
+  if (__builtin_add_overflow(size, sizeof(IcuBlock), &total)) return nullptr;
+  auto* block = static_cast<IcuBlock*>(::operator new(total));
+  block->size = size;
+  return block + 1;
+}
+
+void icu_free(const void*, void* memory) {
+  if (memory == nullptr) return;
+  auto* block = static_cast<IcuBlock*>(memory) - 1;
+  ::operator delete(block, block->size + sizeof(IcuBlock));
+}
+
+void* icu_realloc(const void* context, void* memory, std::size_t size) {
+  if (memory == nullptr) return icu_alloc(context, size);
+  void* moved = icu_alloc(context, size);
+  if (moved == nullptr) return nullptr;
+  const std::size_t old_size = (static_cast<IcuBlock*>(memory) - 1)->size;
+  std::memcpy(moved, memory, old_size < size ? old_size : size);
+  icu_free(context, memory);
+  return moved;
+}
+
+// Before every default-priority static initialiser of the program, so that no
+// ICU call can come first.
+[[gnu::constructor(101)]] void route_icu_memory_at_start() { route_icu_memory(); }
+
+}  // namespace
+
+void route_icu_memory() {
+  static const bool routed = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    u_setMemoryFunctions(nullptr, icu_alloc, icu_realloc, icu_free, &status);
+    return U_SUCCESS(status);
+  }();
+  (void)routed;
+}
 
 bool is_white_space(char32_t c) {
   if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);

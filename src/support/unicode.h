@@ -7,6 +7,11 @@
 
 namespace qosa::support {
 
+// Makes ICU take its memory through the global operator new and delete (and
+// so through the runtime allocator where one is linked). It runs before
+// main; the URL host step calls it too, which also links it in.
+void route_icu_memory();
+
 // The White_Space property.
 bool is_white_space(char32_t c);
 // The Alphabetic property.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "support/unicode.h"
 #include "support/url_percent.h"
 
 namespace qosa::support::url_detail {
@@ -289,6 +290,7 @@ const UIDNA* uts46() {
   // Nontransitional processing, bidi and joiner checks; no STD3 rules, no
   // hyphen and no DNS length checks.
   static const UIDNA* const idna = [] {
+    route_icu_memory();
     UErrorCode status = U_ZERO_ERROR;
     UIDNA* opened = uidna_openUTS46(UIDNA_CHECK_BIDI | UIDNA_CHECK_CONTEXTJ |
                                         UIDNA_NONTRANSITIONAL_TO_ASCII |

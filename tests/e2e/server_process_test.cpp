@@ -220,6 +220,30 @@ TEST(Session, HoverAndCompletionInBothKeywordLanguages) {
   EXPECT_NE(o.out.find(R"({"jsonrpc":"2.0","id":9,"result":[{)"), std::string::npos);
 }
 
+TEST(Session, RenameAfterAChangeEditsTheNewText) {
+  const std::string open =
+      R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
+      R"({"uri":"file:///tmp/r.qosa","languageId":"qosa","version":1,"text":"değişken x = 1"}}})";
+  const std::string change =
+      R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)"
+      R"j({"uri":"file:///tmp/r.qosa","version":2},"contentChanges":[{"text":"değişken x = 1\nyaz(x)"}]}})j";
+  const auto rename = [](int id) {
+    return frame(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+                 R"(,"method":"textDocument/rename","params":{"textDocument":{"uri":"file:///tmp/r.qosa"},)"
+                 R"("position":{"line":0,"character":9},"newName":"y"}})");
+  };
+  const Outcome o = run_server(frame(open) + rename(3) + frame(change) + rename(4));
+  EXPECT_EQ(o.exit_code, 0);
+  // "değişken " is 11 bytes and 9 UTF-16 units: the edit must cover the "x".
+  const std::string first = R"({"newText":"y","range":{"end":{"character":10,"line":0},"start":{"character":9,"line":0}}})";
+  const std::string second = R"({"newText":"y","range":{"end":{"character":5,"line":1},"start":{"character":4,"line":1}}})";
+  EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":3,"result":{"changes":{"file:///tmp/r.qosa":[)" + first + "]}}}")),
+            std::string::npos);
+  EXPECT_NE(o.out.find(frame(R"({"jsonrpc":"2.0","id":4,"result":{"changes":{"file:///tmp/r.qosa":[)" + first + "," +
+                             second + "]}}}")),
+            std::string::npos);
+}
+
 // On a Turkish line the columns are the editor's UTF-16 columns, not bytes.
 TEST(Session, SignatureHelpAndInlayHintsOnTurkishLines) {
   const std::string open =

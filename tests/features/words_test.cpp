@@ -87,6 +87,38 @@ TEST(WordAt, Cases) {
   }
 }
 
+TEST(WordUnderCursor, ReadsAndAnswersUtf16Columns) {
+  struct Case {
+    std::string_view text;
+    std::uint32_t line;
+    std::uint32_t utf16;
+    std::optional<std::string_view> word;
+    std::uint32_t start = 0, end = 0;  // UTF-16 columns
+  };
+  const Case cases[] = {
+      {"değişken sayaç = 5", 0, 11, "sayaç", 9, 14},
+      {"değişken sayaç = 5", 0, 8, "değişken", 0, 8},
+      {"foo bar", 0, 7, std::nullopt},  // the line's end on an ASCII line
+      {"çç", 0, 2, "çç", 0, 2},        // the byte bound lets the end through
+      {"çç", 0, 3, std::nullopt},
+      // "😀" is two UTF-16 units and one character: column 3 is the "x".
+      {"😀 x", 0, 3, "x", 3, 4},
+      {"😀 x", 0, 1, std::nullopt},  // inside the pair: the emoji, no word
+      {"a\r\nb", 1, 0, "b", 0, 1},
+      {"a\nb", 2, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " @" + std::to_string(c.utf16));
+    const auto got = word_under_cursor(c.text, Position{c.line, c.utf16});
+    ASSERT_EQ(got.has_value(), c.word.has_value());
+    if (!got) continue;
+    EXPECT_EQ(got->word, *c.word);
+    EXPECT_EQ(got->range.start.line, c.line);
+    EXPECT_EQ(got->range.start.character, c.start);
+    EXPECT_EQ(got->range.end.character, c.end);
+  }
+}
+
 TEST(ScanWord, AnnotationScanTakesTheAtSign) {
   struct Case {
     std::string_view line;

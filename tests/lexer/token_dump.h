@@ -1,5 +1,5 @@
 // Test helper: a token stream written out one token per string,
-// "kind payload @line:column+length", so tables can state expectations plainly.
+// "Kind payload @line:column+length" with the kind by name, so tables can state expectations plainly.
 #pragma once
 
 #include <charconv>
@@ -28,7 +28,7 @@ inline std::string escaped(std::string_view text) {
 }
 
 inline std::string describe(const Token& token, const Span& span) {
-  std::string out = std::to_string(number(token.kind));
+  std::string out(info(token.kind).name);
   switch (token.kind) {
     case TokenKind::Identifier: out += " " + token.text; break;
     case TokenKind::Integer: out += " " + std::to_string(token.integer); break;

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "parser/parser.h"
 #include "parser/source.h"
+#include "parser/tree_printer.h"
 
 namespace qosa::parser {
 namespace {
@@ -43,12 +45,41 @@ std::string repeat(std::string_view piece, int count) {
   return out;
 }
 
-// Parses on the small stack and hands the result to `check` there too.
+// Parses and releases on the small stack; `check` reads the result there too.
 void parse_deep(const std::string& text, const std::function<void(const ParseResult&)>& check) {
   on_small_stack([&] {
     ParseResult result = parse_source(text);
     check(result);
   });
+}
+
+// The deepest bracket nesting of a printed tree, outside quoted strings.
+int printed_depth(const std::string& printed) {
+  int depth = 0, deepest = 0;
+  bool quoted = false;
+  for (std::size_t i = 0; i < printed.size(); ++i) {
+    const char c = printed[i];
+    if (quoted) {
+      if (c == '\\') ++i;
+      else if (c == '"') quoted = false;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == '(' || c == '[' || c == '{' || c == '<') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ')' || c == ']' || c == '}' || c == '>') {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
+// Past the depth limit a construct yields nothing, so whatever parses of a
+// nest a million deep is a tree of bounded depth.
+void expect_bounded_tree(const ParseResult& result) {
+  for (const Stmt* stmt : result.statements) {
+    const std::string printed = print_stmt(*stmt);
+    EXPECT_LE(printed_depth(printed), 4 * kMaxDepth) << printed.substr(0, 200);
+  }
 }
 
 const Expr* single_expression(const ParseResult& result) {
@@ -73,9 +104,9 @@ TEST(DeepNesting, DeepNestingDoesNotExhaustTheStack) {
   for (const Nest& nest : nests) {
     SCOPED_TRACE(std::string(nest.open));
     std::string text = std::string(nest.head) + repeat(nest.open, kCount) + "x";
-    parse_deep(text + repeat(nest.close, kCount), [](const ParseResult&) {});
+    parse_deep(text + repeat(nest.close, kCount), expect_bounded_tree);
   }
-  parse_deep(repeat("(", kCount) + "x", [](const ParseResult&) {});
+  parse_deep(repeat("(", kCount) + "x", expect_bounded_tree);
 }
 
 TEST(DeepNesting, NewFormsNestDeeplyWithoutExhaustingTheStack) {
@@ -107,7 +138,7 @@ TEST(DeepNesting, NewFormsNestDeeplyWithoutExhaustingTheStack) {
   for (const Nest& nest : nests) {
     SCOPED_TRACE(std::string(nest.open));
     std::string text = std::string(nest.head) + repeat(nest.open, kCount) + "x";
-    parse_deep(text + repeat(nest.close, kCount), [](const ParseResult&) {});
+    parse_deep(text + repeat(nest.close, kCount), expect_bounded_tree);
   }
 }
 
@@ -165,6 +196,48 @@ TEST(DeepNesting, NewFormsWithinTheLimitParse) {
     while (const Attributed* a = s->as<Attributed>()) ++levels, s = a->statement;
     EXPECT_EQ(levels, depth);
   });
+}
+
+// The last nesting that parses whole, per construct, and one level more
+// yields nothing for the outermost level: the first statement printed stops
+// growing there. Constructs that spend two levels of the one shared count per
+// nesting (a match arm and its body, an attribute and its statement, a list
+// holding a parenthesis) reach about half as deep.
+TEST(DeepNesting, LastDepthThatParsesPerConstruct) {
+  struct Limit {
+    std::string_view head, open, close;
+    int last;
+  };
+  const Limit limits[] = {
+      {"", "[", "]", 254},
+      {"", "f(", ")", 255},
+      {"", "değil (", ")", 254},
+      {"", "a::", "", 254},
+      {"", "eğer x ise ", "", 255},
+      {"", "eğer x { ", "}", 255},
+      {"", "while x do ", "", 255},
+      {"", "modül m ", "", 256},
+      {"", "on E() { ", "}", 256},
+      {"", "task T.m() { ", "}", 256},
+      {"x = ", "eğer a ise { ", " }", 254},
+      {"", "gpio::PA5.set(", ")", 254},
+      {"", "panic!(\"a\", ", ")", 254},
+      {"", "asm(x86_64, \"nop\", in(r0) ", ")", 255},
+      {"x = ", "[(", ")]", 127},
+      {"", "seç x yap durum 1 => ", " son", 126},
+      {"", "match ", " do end", 127},
+      {"", "#[a] ", "", 127},
+  };
+  const auto first_size = [](const Limit& l, int depth) -> int {
+    const std::string text = std::string(l.head) + repeat(l.open, depth) + "x" + repeat(l.close, depth);
+    const std::string printed = parse_to_text(text);
+    return static_cast<int>(printed.substr(0, printed.find('\n')).size());
+  };
+  for (const Limit& l : limits) {
+    SCOPED_TRACE(std::string(l.open));
+    EXPECT_GT(first_size(l, l.last), first_size(l, l.last - 1));
+    EXPECT_LE(first_size(l, l.last + 1), first_size(l, l.last));
+  }
 }
 
 // Lists are read in loops, so their length costs no stack.

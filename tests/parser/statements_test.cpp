@@ -110,6 +110,11 @@ TEST(Statements, IfAndElseChains) {
       {"eğer a ise x veya eğer b ise y veya eğer c ise z son",
        "(if a {(expr x)} else (if b {(expr y)} else (if c {(expr z)})))"},
       {"eğer a { x } veya eğer b { y }", "(if a {(expr x)} else (if b {(expr y)}))"},
+      // An else word of the other keyword language, and one after a closer.
+      {"eğer a ise b değilse if c then d end", "(if a {(expr b)} else (if c {(expr d)}))"},
+      {"if a then b else eğer c ise d son", "(if a {(expr b)} else {(if c {(expr d)})})"},
+      {"eğer a ise b son değilse c son", "(if a {(expr b)} else {(expr c)})"},
+      {"if a then b end else c end", "(if a {(expr b)} else {(expr c)})"},
       // "değilse eğer" is an else block whose first statement is an if.
       {"eğer a ise x değilse eğer b ise y son son",
        "(if a {(expr x)} else {(if b {(expr y)})})"},

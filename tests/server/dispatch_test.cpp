@@ -111,6 +111,55 @@ TEST(Dispatch, CompletionAnswersTheWholeListForAnyDocument) {
   EXPECT_EQ(list.get_array().size(), 140u);
 }
 
+TEST(Dispatch, NavigationParams) {
+  const std::optional<std::string_view> invalid[] = {
+      std::nullopt, "null", "\"x\"", "[]", "[1,2]",
+      R"({"textDocument":{"uri":"a.qosa"},"position":{"line":0,"character":0}})",
+      R"({"textDocument":{"uri":"file:///a"},"position":{"line":-1,"character":0}})",
+      R"({"textDocument":{"uri":"file:///a"},"position":{"line":0,"character":1.5}})",
+      R"({"textDocument":{"uri":"file:///a"}})",
+  };
+  for (auto p : invalid) {
+    const std::string shown(p.value_or("none"));
+    EXPECT_EQ(ask("textDocument/definition", p), "error -32600 Invalid definition params") << shown;
+    EXPECT_EQ(ask("textDocument/prepareRename", p), "error -32600 Invalid prepareRename params") << shown;
+    EXPECT_EQ(ask("textDocument/references", p), "error -32600 Invalid references params") << shown;
+    EXPECT_EQ(ask("textDocument/rename", p), "error -32600 Invalid rename params") << shown;
+  }
+}
+
+TEST(Dispatch, NavigationOnOpenDocuments) {
+  Server server;
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "değişken sayaç = 0\nyaz(sayaç)", 1);
+  const auto position = [](std::string_view uri, int line, int character) {
+    return R"({"textDocument":{"uri":")" + std::string(uri) + R"("},"position":{"line":)" +
+           std::to_string(line) + R"(,"character":)" + std::to_string(character) + "}";
+  };
+  const std::string sayac_range = R"({"end":{"character":14,"line":0},"start":{"character":9,"line":0}})";
+  EXPECT_EQ(ask("textDocument/definition", position("FILE:///a.qosa", 1, 5) + "}", server),
+            R"({"range":)" + sayac_range + R"(,"uri":"file:///a.qosa"})");
+  EXPECT_EQ(ask("textDocument/definition", position("file:///b.qosa", 1, 5) + "}", server), "null");
+  EXPECT_EQ(ask("textDocument/definition", position("file:///a.qosa", 1, 1) + "}", server), "null");
+  EXPECT_EQ(ask("textDocument/prepareRename", position("file:///a.qosa", 0, 10) + "}", server),
+            R"({"placeholder":"sayaç","range":)" + sayac_range + "}");
+  EXPECT_EQ(ask("textDocument/prepareRename",
+                R"([{"uri":"file:///a.qosa"},{"line":0,"character":10}])", server),
+            R"({"placeholder":"sayaç","range":)" + sayac_range + "}");
+  EXPECT_EQ(ask("textDocument/prepareRename", position("file:///a.qosa", 0, 0) + "}", server), "null");
+  EXPECT_EQ(ask("textDocument/prepareRename", position("file:///b.qosa", 0, 10) + "}", server), "null");
+  EXPECT_EQ(ask("textDocument/references",
+                position("file:///a.qosa", 1, 5) + R"(,"context":{"includeDeclaration":false}})", server),
+            R"([{"range":{"end":{"character":9,"line":1},"start":{"character":4,"line":1}},"uri":"file:///a.qosa"}])");
+  EXPECT_EQ(ask("textDocument/references",
+                position("file:///b.qosa", 1, 5) + R"(,"context":{"includeDeclaration":false}})", server),
+            "null");
+  EXPECT_EQ(ask("textDocument/rename", position("file:///a.qosa", 1, 5) + R"(,"newName":"n"})", server),
+            R"({"changes":{"file:///a.qosa":[{"newText":"n","range":)" + sayac_range +
+                R"(},{"newText":"n","range":{"end":{"character":9,"line":1},"start":{"character":4,"line":1}}}]}})");
+  EXPECT_EQ(ask("textDocument/rename", position("file:///a.qosa", 1, 5) + R"(,"newName":"eğer"})", server),
+            "null");
+}
+
 TEST(Dispatch, SignatureHelpReadsRawParams) {
   Server server;
   open_document(server.documents, *Uri::parse("file:///a.qosa"), "x\nyaz(", 1);

@@ -1,0 +1,122 @@
+// References and rename across many open documents: 50 documents of 2,000
+// lines each, both keyword languages, a name they all use. The figures are
+// MB/s of open text; the word index of each text is built by the first
+// request after the text changes and serves every later one.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <string>
+
+#include <boost/json.hpp>
+
+#include "features/definition.h"
+#include "features/references.h"
+#include "features/rename.h"
+#include "features/word_index.h"
+#include "lsp/document.h"
+#include "program_generator.h"
+
+namespace {
+
+using namespace qosa;
+
+struct Workspace {
+  lsp::DocumentStore store;
+  std::size_t bytes = 0;
+  std::string uri;           // of the document the requests are made in
+  lsp::Position position;    // on a whole-word use of `name` there
+};
+
+std::string first_lines(const std::string& text, std::size_t lines) {
+  std::size_t pos = 0;
+  for (std::size_t i = 0; i < lines && pos != std::string::npos; ++i) {
+    pos = text.find('\n', pos);
+    if (pos != std::string::npos) ++pos;
+  }
+  return pos == std::string::npos ? text : text.substr(0, pos);
+}
+
+const Workspace& workspace(std::string_view name) {
+  static Workspace w = [&] {
+    Workspace w;
+    for (int d = 0; d < 50; ++d) {
+      const auto language = d % 2 ? bench::KeywordLanguage::English : bench::KeywordLanguage::Turkish;
+      std::string text = first_lines(bench::generate_program(200'000, language, 100 + d), 2000);
+      w.bytes += text.size();
+      const std::string uri = "file:///bench/src/modul_" + std::to_string(d) + ".qosa";
+      lsp::open_document(w.store, *lsp::Uri::parse(uri), std::move(text), 1);
+    }
+    // The first whole-word use of the name in the first document.
+    w.uri = "file:///bench/src/modul_0.qosa";
+    const lsp::WordIndex index = lsp::build_word_index(*lsp::snapshot_documents(w.store).text(w.uri));
+    const lsp::WordIndex::Hit& hit = index.find(name)->hits.front();
+    w.position = lsp::Position{hit.line, hit.start};
+    return w;
+  }();
+  return w;
+}
+
+std::string position_params(const Workspace& w) {
+  return R"({"textDocument":{"uri":")" + w.uri + R"("},"position":{"line":)" + std::to_string(w.position.line) +
+         R"(,"character":)" + std::to_string(w.position.character) + "}";
+}
+
+void report(benchmark::State& state, const Workspace& w, std::size_t answer_bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * w.bytes));
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  state.counters["answer_KB"] = static_cast<double>(answer_bytes) / 1024.0;
+  state.counters["text_MB"] = static_cast<double>(w.bytes) / 1e6;
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+using Handler = lsp::Answer (*)(const boost::json::value&, const lsp::DocumentSnapshot&);
+
+// One request over and over; `fresh` drops every index first, as a change of
+// every document would.
+void run(benchmark::State& state, Handler handler, std::string_view more_params, bool fresh) {
+  const Workspace& w = workspace("toplam");
+  const auto params = boost::json::parse(position_params(w) + std::string(more_params));
+  std::size_t answer_bytes = 0;
+  for (auto _ : state) {
+    if (fresh) {
+      for (const auto& [uri, document] : w.store.documents) document.word_index.reset();
+    }
+    const lsp::Answer a = handler(params, lsp::snapshot_documents(w.store));
+    answer_bytes = a->text().size();
+    benchmark::DoNotOptimize(answer_bytes);
+  }
+  report(state, w, answer_bytes);
+}
+
+constexpr std::string_view references = R"(,"context":{"includeDeclaration":true}})";
+
+void BM_References(benchmark::State& state) { run(state, lsp::handle_references, references, false); }
+BENCHMARK(BM_References)->Unit(benchmark::kMicrosecond);
+
+void BM_Rename(benchmark::State& state) {
+  run(state, lsp::handle_rename, R"(,"newName":"yeni_toplam"})", false);
+}
+BENCHMARK(BM_Rename)->Unit(benchmark::kMicrosecond);
+
+// The first request after every document changed: each index is built
+// again from its text, then searched.
+void BM_ReferencesAfterEveryDocumentChanged(benchmark::State& state) {
+  run(state, lsp::handle_references, references, true);
+}
+BENCHMARK(BM_ReferencesAfterEveryDocumentChanged)->Unit(benchmark::kMicrosecond);
+
+// Go to definition in one document: the front end's pass dominates.
+void BM_Definition(benchmark::State& state) {
+  const Workspace& w = workspace("toplam");
+  const std::string_view text = *lsp::snapshot_documents(w.store).text(w.uri);
+  for (auto _ : state) {
+    auto location = lsp::goto_definition(w.uri, w.position, text);
+    benchmark::DoNotOptimize(location);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Definition)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

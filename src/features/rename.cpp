@@ -1,0 +1,114 @@
+#include "features/rename.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <string>
+
+#include "features/word_index.h"
+#include "features/words.h"
+#include "support/json.h"
+#include "support/unicode.h"
+#include "support/utf8.h"
+
+namespace qosa::lsp {
+
+namespace json = boost::json;
+
+namespace {
+
+constexpr std::array<std::string_view, 48> reserved_words = {
+    "ve", "if", "or",
+    "tip", "yaz", "oku", "let", "for", "and", "not",
+    "iken", "dön", "kır", "boş", "veya", "type", "else", "read", "true", "null", "Real",
+    "sabit", "yapı", "eğer", "için", "devam", "const", "while", "break", "print", "false", "Sayı",
+    "Metin",
+    "doğru", "değil", "struct", "return", "Number", "String",
+    "Gerçek", "Boolean",
+    "değilse", "yanlış", "function", "continue",
+    "fonksiyon",
+    "değişken", "Mantıksal",
+};
+
+bool is_ascii_letter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+bool is_reserved_word(std::string_view word) {
+  return std::find(reserved_words.begin(), reserved_words.end(), word) != reserved_words.end();
+}
+
+bool is_valid_new_name(std::string_view name) {
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto d = support::decode_utf8_checked(name, i);
+    if (!d || !is_identifier_char(d->code_point)) return false;
+    // A numeric character may follow but not lead.
+    if (i == 0 && !(is_ascii_letter(d->code_point) || d->code_point == U'_' ||
+                    (d->code_point >= 0x80 && support::is_alphabetic(d->code_point)))) {
+      return false;
+    }
+    i += d->length;
+  }
+  return !is_reserved_word(name);
+}
+
+std::optional<PrepareRenameResult> prepare_rename(const TextDocumentPositionParams& params,
+                                                  const DocumentSnapshot& snapshot) {
+  const auto text = snapshot.text(params.text_document.uri.str());
+  if (!text) return std::nullopt;
+  const auto word = word_under_cursor(*text, params.position);
+  if (!word || is_reserved_word(word->word)) return std::nullopt;
+  return PrepareRenameResult{word->range, std::string(word->word)};
+}
+
+Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot) {
+  RenameParams p;
+  if (!from_json(params, p)) {
+    return std::unexpected(response_error(ErrorCode::invalid_request, "Invalid rename params"));
+  }
+  const auto text = snapshot.text(p.text_document.uri.str());
+  if (!text) return JsonResult(nullptr);
+  const auto old = word_under_cursor(*text, p.position);
+  if (!old || !is_valid_new_name(p.new_name)) return JsonResult(nullptr);
+
+  // The documents with an occurrence, by printed uri: the answer's members
+  // come out in the order of their uris, and a later document whose uri
+  // prints the same replaces an earlier one.
+  std::map<std::string, const WordIndex::Word*, std::less<>> changes;
+  std::size_t expected = 0;  // an upper bound of the answer's size
+  snapshot.for_each_document([&](std::string_view key, const Document& document) {
+    const WordIndex::Word* found = word_index(document).find(old->word);
+    if (!found) return;
+    auto uri = Uri::parse(key);
+    if (!uri) return;  // this document's edits are dropped
+    expected += 2 * uri->str().size() + found->hits.size() * (2 * p.new_name.size() + 96);
+    changes.insert_or_assign(uri->str(), found);
+  });
+  if (changes.empty()) return JsonResult(nullptr);
+
+  std::string new_text_json;
+  support::append_json_string(new_text_json, p.new_name);
+  std::string out = R"({"changes":{)";
+  out.reserve(expected + 16);
+  bool first = true;
+  for (const auto& [uri, found] : changes) {
+    if (!first) out += ',';
+    first = false;
+    support::append_json_string(out, uri);
+    out += ":[";
+    for (std::size_t i = 0; i < found->hits.size(); ++i) {
+      const WordIndex::Hit& hit = found->hits[i];
+      out += i == 0 ? R"({"newText":)" : R"(,{"newText":)";
+      out += new_text_json;
+      out += R"(,"range":)";
+      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
+      out += '}';
+    }
+    out += ']';
+  }
+  out += "}}";
+  return JsonResult::written(std::move(out));
+}
+
+}  // namespace qosa::lsp
