@@ -39,7 +39,7 @@ struct Request {
 // its JSON form, none as null, a list as an array.
 Answer answer(Answer&& done) { return std::move(done); }
 Answer answer(json::value&& value) { return JsonResult(std::move(value)); }
-Answer answer(JsonResult&& written) { return std::move(written); }
+[[maybe_unused]] Answer answer(JsonResult&& written) { return std::move(written); }
 template <class T>
 Answer answer(const T& record) {
   return to_json(record);
