@@ -1,6 +1,462 @@
 #include "features/code_lens.h"
 
+#include <array>
+#include <charconv>
+#include <limits>
+#include <unordered_map>
+
+#include "features/words.h"
+#include "lsp/lines.h"
+#include "support/columns.h"
+#include "support/json.h"
+#include "support/unicode.h"
+#include "support/utf8.h"
+
 namespace qosa::lsp {
+
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != npos; }
+
+template <std::size_t N>
+bool contains_any(std::string_view text, const std::array<std::string_view, N>& parts) {
+  for (std::string_view part : parts) {
+    if (contains(text, part)) return true;
+  }
+  return false;
+}
+
+constexpr std::array<std::string_view, 3> function_keywords = {"fonksiyon", "function", "fn"};
+constexpr std::array<std::string_view, 3> spaced_function_keywords = {" fonksiyon", " function", " fn"};
+
+// A line that contains one of these and a name is that name's declaration
+// line, which its reference count skips. "fn" is not among them.
+constexpr std::array<std::string_view, 6> declaration_words = {
+    "fonksiyon", "function", "değişken", "let", "sabit", "const"};
+
+// Every rule needs one of these somewhere in the line, so a line without
+// any of them gets no lens and is not looked at further.
+constexpr std::array<std::string_view, 9> lens_words = {
+    "fonksiyon", "function", "fn", "test", "bench", "değişken", "let", "sabit", "const"};
+
+constexpr std::array<std::string_view, 6> program_starts = {
+    "fonksiyon ana(", "function main(", "fn main(", "fonksiyon ana ", "function main ", "fn main "};
+
+// The references rule's rows: the first three name a function, the others a value.
+constexpr std::array<std::string_view, 7> reference_rows = {
+    "fonksiyon", "function", "fn", "değişken", "let", "sabit", "const"};
+
+struct Markers {
+  std::array<std::string_view, 4> markers;
+  std::string_view inner_word;
+  std::array<std::string_view, 2> attributes;
+};
+constexpr Markers test_markers{{"test", "deneme", "#[test]", "@test"}, "test", {"#[test]", "@test"}};
+constexpr Markers bench_markers{
+    {"benchmark", "karşılaştırma", "#[bench]", "@bench"}, "bench", {"#[bench]", "@bench"}};
+
+enum class MarkerHit { none, attribute, word };
+
+// The test and benchmark rule. Whichever marker is found, the lens fires on
+// the same condition, so the markers only decide whether it is tested.
+MarkerHit marker_rule(std::string_view t, const Markers& m) {
+  if (!contains_any(t, m.markers)) return MarkerHit::none;
+  if (t.starts_with(m.attributes[0]) || t.starts_with(m.attributes[1])) return MarkerHit::attribute;
+  if (contains(t, m.inner_word) && contains_any(t, function_keywords)) return MarkerHit::word;
+  return MarkerHit::none;
+}
+
+std::optional<std::string_view> first_function_name(std::string_view t) {
+  for (std::string_view keyword : function_keywords) {
+    if (auto name = extract_function_name(t, keyword)) return name;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string_view> run_function_name(std::string_view t) {
+  for (std::size_t k = 0; k < function_keywords.size(); ++k) {
+    if (!t.starts_with(function_keywords[k]) && !contains(t, spaced_function_keywords[k])) continue;
+    if (auto name = extract_function_name(t, function_keywords[k])) return name;
+  }
+  return std::nullopt;
+}
+
+// The value name after a declaration word: up to the first white space,
+// ":" or "=".
+std::optional<std::string_view> declared_name(std::string_view rest) {
+  rest = support::trim_start(rest);
+  std::size_t end = 0;
+  while (end < rest.size()) {
+    const auto d = support::decode_utf8(rest, end);
+    if (d.code_point == U':' || d.code_point == U'=' || support::is_white_space(d.code_point)) break;
+    end += d.length;
+  }
+  const std::string_view name = support::trim(rest.substr(0, end));
+  if (name.empty()) return std::nullopt;
+  return name;
+}
+
+// The names the references rule tries on a line, in row order; the first
+// with a count above 0 gets the lens. A row whose name is missing ends the
+// list.
+void reference_candidates(std::string_view t, std::vector<std::string_view>& out) {
+  for (std::size_t row = 0; row < reference_rows.size(); ++row) {
+    const std::size_t at = t.find(reference_rows[row]);
+    if (at == npos) continue;
+    const auto name = row < function_keywords.size()
+                          ? extract_function_name(t, reference_rows[row])
+                          : declared_name(t.substr(at + reference_rows[row].size()));
+    if (!name) return;
+    out.push_back(*name);
+  }
+}
+
+bool is_identifier(std::string_view name) {
+  for (std::size_t i = 0; i < name.size();) {
+    const auto d = support::decode_utf8(name, i);
+    if (!is_identifier_char(d.code_point)) return false;
+    i += d.length;
+  }
+  return !name.empty();
+}
+
+// An Aho–Corasick automaton over the bytes of a set of names, reporting
+// each name the first time a scanned line contains it. Once a name is
+// reported so are all names that are suffixes of it (they occur where it
+// occurs), so walking a match's chain of suffix names stops at the first
+// name already reported, and every line is scanned in linear time.
+class FirstOccurrences {
+ public:
+  explicit FirstOccurrences(std::span<const std::string_view> names) {
+    std::size_t bytes = 0;
+    for (std::string_view name : names) bytes += name.size();
+    edges_.reserve(bytes);
+    root_next_.fill(0);
+    add_node();
+    for (std::uint32_t id = 0; id < names.size(); ++id) insert(names[id], id);
+    link();
+    reported_.assign(names.size(), false);
+  }
+
+  // Calls on_first(id) for every name that `line` contains and no earlier
+  // scanned line did.
+  template <class Fn>
+  void scan(std::string_view line, Fn&& on_first) {
+    std::uint32_t state = 0;
+    for (const char ch : line) {
+      const auto b = static_cast<unsigned char>(ch);
+      for (;;) {
+        if (const std::uint32_t next = step(state, b)) {
+          state = next;
+          break;
+        }
+        if (state == 0) break;
+        state = fail_[state];
+      }
+      for (std::uint32_t node = name_[state] != none ? state : suffix_name_[state];
+           node != 0 && !reported_[name_[node]]; node = suffix_name_[node]) {
+        reported_[name_[node]] = true;
+        on_first(name_[node]);
+      }
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+
+  // Child edges keyed by (node, byte), open addressing.
+  class EdgeTable {
+   public:
+    void reserve(std::size_t edges) {
+      std::size_t size = 16;
+      while (size < edges * 2) size *= 2;
+      keys_.assign(size, empty);
+      values_.assign(size, 0);
+      mask_ = size - 1;
+    }
+    void add(std::uint32_t node, unsigned char b, std::uint32_t child) {
+      const std::uint64_t key = (std::uint64_t{node} << 8) | b;
+      std::size_t i = slot(key);
+      while (keys_[i] != empty) i = (i + 1) & mask_;
+      keys_[i] = key;
+      values_[i] = child;
+    }
+    std::uint32_t find(std::uint32_t node, unsigned char b) const {
+      const std::uint64_t key = (std::uint64_t{node} << 8) | b;
+      for (std::size_t i = slot(key);; i = (i + 1) & mask_) {
+        if (keys_[i] == key) return values_[i];
+        if (keys_[i] == empty) return 0;
+      }
+    }
+
+   private:
+    static constexpr std::uint64_t empty = std::numeric_limits<std::uint64_t>::max();
+    std::size_t slot(std::uint64_t key) const {
+      return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask_;
+    }
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> values_;
+    std::size_t mask_ = 0;
+  };
+
+  // The child of `node` along byte b; 0 (the root) when there is none.
+  std::uint32_t step(std::uint32_t node, unsigned char b) const {
+    return node == 0 ? root_next_[b] : edges_.find(node, b);
+  }
+
+  std::uint32_t add_node() {
+    fail_.push_back(0);
+    suffix_name_.push_back(0);
+    name_.push_back(none);
+    first_child_.push_back(0);
+    next_sibling_.push_back(0);
+    byte_.push_back(0);
+    return static_cast<std::uint32_t>(name_.size() - 1);
+  }
+
+  void insert(std::string_view name, std::uint32_t id) {
+    std::uint32_t node = 0;
+    for (const char ch : name) {
+      const auto b = static_cast<unsigned char>(ch);
+      std::uint32_t next = step(node, b);
+      if (next == 0) {
+        next = add_node();
+        if (node == 0) {
+          root_next_[b] = next;
+        } else {
+          edges_.add(node, b, next);
+        }
+        next_sibling_[next] = first_child_[node];
+        first_child_[node] = next;
+        byte_[next] = b;
+      }
+      node = next;
+    }
+    name_[node] = id;
+  }
+
+  // Failure links and suffix-name links, breadth first.
+  void link() {
+    std::vector<std::uint32_t> queue;
+    queue.reserve(name_.size());
+    for (std::uint32_t c = first_child_[0]; c != 0; c = next_sibling_[c]) queue.push_back(c);
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+      const std::uint32_t node = queue[head];
+      for (std::uint32_t child = first_child_[node]; child != 0; child = next_sibling_[child]) {
+        for (std::uint32_t f = fail_[node];; f = fail_[f]) {
+          if (const std::uint32_t next = step(f, byte_[child])) {
+            fail_[child] = next;
+            break;
+          }
+          if (f == 0) break;
+        }
+        const std::uint32_t target = fail_[child];
+        suffix_name_[child] = name_[target] != none ? target : suffix_name_[target];
+        queue.push_back(child);
+      }
+    }
+  }
+
+  std::array<std::uint32_t, 256> root_next_;
+  EdgeTable edges_;
+  std::vector<std::uint32_t> fail_;
+  std::vector<std::uint32_t> suffix_name_;  // nearest proper suffix that is a name; 0 for none
+  std::vector<std::uint32_t> name_;         // the name ending here, or none
+  std::vector<std::uint32_t> first_child_;  // children lists, for linking breadth first
+  std::vector<std::uint32_t> next_sibling_;
+  std::vector<unsigned char> byte_;         // the byte on the edge into the node
+  std::vector<bool> reported_;
+};
+
+constexpr std::size_t no_line = std::numeric_limits<std::size_t>::max();
+
+}  // namespace
+
+std::optional<std::string_view> extract_function_name(std::string_view line,
+                                                       std::string_view keyword) {
+  const std::size_t at = line.find(keyword);
+  if (at == npos) return std::nullopt;
+  const std::string_view rest = support::trim_start(line.substr(at + keyword.size()));
+  const std::size_t paren = rest.find('(');
+  if (paren == npos) return std::nullopt;
+  const std::string_view name = support::trim(rest.substr(0, paren));
+  if (name.empty()) return std::nullopt;
+  return name;
+}
+
+std::vector<std::uint32_t> count_references(std::string_view text,
+                                            std::span<const std::string_view> names) {
+  // Only names made of identifier characters can equal a piece; the others count 0.
+  std::unordered_map<std::string_view, std::uint32_t> id_of;
+  std::vector<std::string_view> distinct;
+  std::vector<std::uint32_t> ids(names.size(), std::numeric_limits<std::uint32_t>::max());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!is_identifier(names[i])) continue;
+    const auto [it, added] = id_of.try_emplace(names[i], static_cast<std::uint32_t>(distinct.size()));
+    if (added) distinct.push_back(names[i]);
+    ids[i] = it->second;
+  }
+
+  std::vector<std::uint32_t> counts(distinct.size(), 0);
+  std::vector<std::size_t> skipped_line(distinct.size(), no_line);
+  if (!distinct.empty()) {
+    FirstOccurrences occurrences(distinct);
+    LineCursor lines(text);
+    for (std::size_t index = 0; auto line = lines.next(); ++index) {
+      const std::string_view content = line->content;
+      if (contains_any(content, declaration_words)) {
+        occurrences.scan(content, [&](std::uint32_t id) { skipped_line[id] = index; });
+      }
+      IdentifierRuns runs(content);
+      while (auto run = runs.next()) {
+        const auto it = id_of.find(content.substr(run->begin, run->end - run->begin));
+        if (it != id_of.end() && skipped_line[it->second] != index) ++counts[it->second];
+      }
+    }
+  }
+
+  std::vector<std::uint32_t> result(names.size(), 0);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (ids[i] != std::numeric_limits<std::uint32_t>::max()) result[i] = counts[ids[i]];
+  }
+  return result;
+}
+
+std::vector<CodeLens> compute_code_lenses(std::string_view text) {
+  // First every lens but the references, with a placeholder where a
+  // references lens may go and the names it tries; then all names are
+  // counted together; then the placeholders are resolved.
+  struct Pending {
+    std::size_t lens;  // index of the placeholder
+    std::size_t first, last;  // its names in `candidates`
+  };
+  std::vector<CodeLens> lenses;
+  std::vector<std::string_view> candidates;
+  std::vector<Pending> pending;
+
+  LineCursor lines(text);
+  for (std::size_t index = 0; auto line = lines.next(); ++index) {
+    const std::string_view t = support::trim(line->content);
+    if (!contains_any(t, lens_words)) continue;
+    const auto line_number = static_cast<std::uint32_t>(index);
+    // The trimmed length, taken as a column of the whole line.
+    const auto end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line->content, t.size()));
+    const Range range{{line_number, 0}, {line_number, end}};
+    auto add = [&](LensKind kind, std::string_view name) { lenses.push_back({range, kind, name, 0}); };
+
+    if (auto name = run_function_name(t)) add(LensKind::run_function, *name);
+    if (const MarkerHit hit = marker_rule(t, test_markers); hit != MarkerHit::none) {
+      add(LensKind::run_test,
+          hit == MarkerHit::attribute ? std::string_view("test") : first_function_name(t).value_or("test"));
+    }
+    if (contains_any(t, program_starts)) add(LensKind::run_program, "main");
+    if (marker_rule(t, bench_markers) != MarkerHit::none) {
+      add(LensKind::run_benchmark, first_function_name(t).value_or("benchmark"));
+    }
+    const std::size_t first = candidates.size();
+    reference_candidates(t, candidates);
+    if (candidates.size() > first) {
+      pending.push_back({lenses.size(), first, candidates.size()});
+      add(LensKind::references, {});
+    }
+  }
+  if (pending.empty()) return lenses;
+
+  const std::vector<std::uint32_t> counts = count_references(text, candidates);
+  std::vector<CodeLens> out;
+  out.reserve(lenses.size());
+  auto next = pending.begin();
+  for (std::size_t i = 0; i < lenses.size(); ++i) {
+    if (next == pending.end() || next->lens != i) {
+      out.push_back(lenses[i]);
+      continue;
+    }
+    for (std::size_t c = next->first; c < next->last; ++c) {
+      if (counts[c] == 0) continue;
+      CodeLens lens = lenses[i];
+      lens.name = candidates[c];
+      lens.count = counts[c];
+      out.push_back(lens);
+      break;
+    }
+    ++next;
+  }
+  return out;
+}
+
+std::string lens_title(const CodeLens& lens) {
+  const std::string name(lens.name);
+  switch (lens.kind) {
+    case LensKind::run_function: return "▶ Run '" + name + "'";
+    case LensKind::run_test: return "▶ Run Test '" + name + "'";
+    case LensKind::run_program: return "▶ Run Program";
+    case LensKind::run_benchmark: return "▶ Run Benchmark '" + name + "'";
+    case LensKind::references:
+      return lens.count == 1 ? "1 reference" : std::to_string(lens.count) + " references";
+  }
+  return {};
+}
+
+std::string_view lens_command(LensKind kind) {
+  switch (kind) {
+    case LensKind::run_function:
+    case LensKind::run_program: return "qosa.runFunction";
+    case LensKind::run_test: return "qosa.runTest";
+    case LensKind::run_benchmark: return "qosa.runBenchmark";
+    case LensKind::references: return "editor.action.showReferences";
+  }
+  return {};
+}
+
+namespace {
+
+void append_number(std::string& out, std::uint32_t n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
+void append_position(std::string& out, const Position& p) {
+  out += "{\"character\":";
+  append_number(out, p.character);
+  out += ",\"line\":";
+  append_number(out, p.line);
+  out += '}';
+}
+
+// {"command":{"arguments":[...],"command":...,"title":...},"range":{"end":...,"start":...}}
+void append_lens(std::string& out, const CodeLens& lens, std::string_view uri) {
+  out += "{\"command\":{\"arguments\":[";
+  if (lens.kind != LensKind::references) {
+    support::append_json_string(out, uri);
+    out += ',';
+  }
+  support::append_json_string(out, lens.name);
+  out += "],\"command\":";
+  support::append_json_string(out, lens_command(lens.kind));
+  out += ",\"title\":";
+  support::append_json_string(out, lens_title(lens));
+  out += "},\"range\":{\"end\":";
+  append_position(out, lens.range.end);
+  out += ",\"start\":";
+  append_position(out, lens.range.start);
+  out += "}}";
+}
+
+}  // namespace
+
+JsonResult code_lens_json(std::string_view text, std::string_view uri) {
+  const std::vector<CodeLens> lenses = compute_code_lenses(text);
+  std::string out = "[";
+  for (std::size_t i = 0; i < lenses.size(); ++i) {
+    if (i > 0) out += ',';
+    append_lens(out, lenses[i], uri);
+  }
+  out += ']';
+  return JsonResult::written(std::move(out));
+}
 
 Answer handle_code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot,
                         CodeLensFunction lenses) {
@@ -15,6 +471,10 @@ Answer handle_code_lens(const boost::json::value& params, const DocumentSnapshot
         response_error(ErrorCode::internal_error, "Code lens error: Document not found"));
   }
   return lenses(*text, *uri);
+}
+
+Answer code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot) {
+  return handle_code_lens(params, snapshot, code_lens_json);
 }
 
 }  // namespace qosa::lsp

@@ -6,6 +6,8 @@
 
 #include <boost/json.hpp>
 
+#include "features/code_actions.h"
+#include "features/code_lens.h"
 #include "features/completion.h"
 #include "features/hover.h"
 #include "server/initialize.h"
@@ -113,7 +115,9 @@ constexpr MethodRow methods[] = {
     {"shutdown", shutdown},
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
+    {"textDocument/codeLens", raw<code_lens>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
+    {"textDocument/codeAction", raw<handle_code_action>},
 };
 
 constexpr bool rows_by_length() {
