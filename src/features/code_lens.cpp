@@ -1,9 +1,10 @@
 #include "features/code_lens.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <charconv>
 #include <limits>
-#include <unordered_map>
 
 #include "features/words.h"
 #include "lsp/lines.h"
@@ -18,67 +19,104 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != npos; }
-
+// Which of a few fixed words (of two bytes or more) a text contains, found
+// in one pass over it: a table of the words each byte may start.
 template <std::size_t N>
-bool contains_any(std::string_view text, const std::array<std::string_view, N>& parts) {
-  for (std::string_view part : parts) {
-    if (contains(text, part)) return true;
-  }
-  return false;
-}
+class WordSet {
+  static_assert(N <= 32);
 
-constexpr std::array<std::string_view, 3> function_keywords = {"fonksiyon", "function", "fn"};
-constexpr std::array<std::string_view, 3> spaced_function_keywords = {" fonksiyon", " function", " fn"};
+ public:
+  constexpr explicit WordSet(const std::array<std::string_view, N>& words) : words_(words) {
+    for (std::size_t i = 0; i < N; ++i) starts_[static_cast<unsigned char>(words[i][0])] |= 1u << i;
+  }
+  // Bit i is set when the text contains word i.
+  std::uint32_t found_in(std::string_view text) const {
+    std::uint32_t found = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+      for (std::uint32_t m = starts_[static_cast<unsigned char>(text[pos])] & ~found; m != 0; m &= m - 1) {
+        const int i = std::countr_zero(m);
+        const std::string_view word = words_[static_cast<std::size_t>(i)];
+        // The second byte first: most starts fail there, without a call.
+        if (pos + word.size() <= text.size() && text[pos + 1] == word[1] &&
+            text.substr(pos, word.size()) == word) {
+          found |= 1u << i;
+        }
+      }
+    }
+    return found;
+  }
+
+ private:
+  std::array<std::string_view, N> words_;
+  std::array<std::uint32_t, 256> starts_{};
+};
 
 // A line that contains one of these and a name is that name's declaration
 // line, which its reference count skips. "fn" is not among them.
-constexpr std::array<std::string_view, 6> declaration_words = {
-    "fonksiyon", "function", "değişken", "let", "sabit", "const"};
+constexpr WordSet declaration_words(std::array<std::string_view, 6>{
+    "fonksiyon", "function", "değişken", "let", "sabit", "const"});
 
-// Every rule needs one of these somewhere in the line, so a line without
-// any of them gets no lens and is not looked at further.
-constexpr std::array<std::string_view, 9> lens_words = {
-    "fonksiyon", "function", "fn", "test", "bench", "değişken", "let", "sabit", "const"};
+// Every word the lens rules look for in a trimmed line. A line with none of
+// them gets no lens and is not looked at further.
+constexpr std::array<std::string_view, 25> lens_word_list = {
+    // the references rule's rows; the first three are the function keywords
+    "fonksiyon", "function", "fn", "değişken", "let", "sabit", "const",
+    // the function keywords after a space
+    " fonksiyon", " function", " fn",
+    // test markers, the inner word first
+    "test", "deneme", "#[test]", "@test",
+    // benchmark markers, the inner word first
+    "bench", "benchmark", "karşılaştırma", "#[bench]", "@bench",
+    // the program lens
+    "fonksiyon ana(", "function main(", "fn main(", "fonksiyon ana ", "function main ", "fn main ",
+};
+constexpr WordSet lens_words(lens_word_list);
 
-constexpr std::array<std::string_view, 6> program_starts = {
-    "fonksiyon ana(", "function main(", "fn main(", "fonksiyon ana ", "function main ", "fn main "};
-
-// The references rule's rows: the first three name a function, the others a value.
-constexpr std::array<std::string_view, 7> reference_rows = {
-    "fonksiyon", "function", "fn", "değişken", "let", "sabit", "const"};
+constexpr std::uint32_t bits(std::size_t first, std::size_t count) {
+  return ((1u << count) - 1) << first;
+}
+constexpr std::size_t function_keywords = 3;  // the first rows
+constexpr std::size_t reference_rows = 7;
+constexpr std::size_t spaced_function_keyword = 7;
+constexpr std::uint32_t any_function_keyword = bits(0, function_keywords);
+constexpr std::uint32_t program_starts = bits(19, 6);
+static_assert(lens_word_list[6] == "const" && lens_word_list[9] == " fn" && lens_word_list[10] == "test" &&
+              lens_word_list[14] == "bench" && lens_word_list[18] == "@bench" &&
+              lens_word_list[19] == "fonksiyon ana(");
 
 struct Markers {
-  std::array<std::string_view, 4> markers;
-  std::string_view inner_word;
+  std::uint32_t markers;
+  std::uint32_t inner_word;
   std::array<std::string_view, 2> attributes;
 };
-constexpr Markers test_markers{{"test", "deneme", "#[test]", "@test"}, "test", {"#[test]", "@test"}};
-constexpr Markers bench_markers{
-    {"benchmark", "karşılaştırma", "#[bench]", "@bench"}, "bench", {"#[bench]", "@bench"}};
+constexpr Markers test_markers{bits(10, 4), bits(10, 1), {"#[test]", "@test"}};
+constexpr Markers bench_markers{bits(15, 4), bits(14, 1), {"#[bench]", "@bench"}};
 
 enum class MarkerHit { none, attribute, word };
 
 // The test and benchmark rule. Whichever marker is found, the lens fires on
 // the same condition, so the markers only decide whether it is tested.
-MarkerHit marker_rule(std::string_view t, const Markers& m) {
-  if (!contains_any(t, m.markers)) return MarkerHit::none;
+MarkerHit marker_rule(std::string_view t, std::uint32_t words, const Markers& m) {
+  if (!(words & m.markers)) return MarkerHit::none;
   if (t.starts_with(m.attributes[0]) || t.starts_with(m.attributes[1])) return MarkerHit::attribute;
-  if (contains(t, m.inner_word) && contains_any(t, function_keywords)) return MarkerHit::word;
+  if ((words & m.inner_word) && (words & any_function_keyword)) return MarkerHit::word;
   return MarkerHit::none;
 }
 
-std::optional<std::string_view> first_function_name(std::string_view t) {
-  for (std::string_view keyword : function_keywords) {
-    if (auto name = extract_function_name(t, keyword)) return name;
+std::optional<std::string_view> first_function_name(std::string_view t, std::uint32_t words) {
+  for (std::size_t k = 0; k < function_keywords; ++k) {
+    if (!(words & bits(k, 1))) continue;
+    if (auto name = extract_function_name(t, lens_word_list[k])) return name;
   }
   return std::nullopt;
 }
 
-std::optional<std::string_view> run_function_name(std::string_view t) {
-  for (std::size_t k = 0; k < function_keywords.size(); ++k) {
-    if (!t.starts_with(function_keywords[k]) && !contains(t, spaced_function_keywords[k])) continue;
-    if (auto name = extract_function_name(t, function_keywords[k])) return name;
+// A function keyword that starts the line or follows a space, and a name after it.
+std::optional<std::string_view> run_function_name(std::string_view t, std::uint32_t words) {
+  for (std::size_t k = 0; k < function_keywords; ++k) {
+    const std::string_view keyword = lens_word_list[k];
+    if (!t.starts_with(keyword) && !(words & bits(spaced_function_keyword + k, 1))) continue;
+    if (auto name = extract_function_name(t, keyword)) return name;
   }
   return std::nullopt;
 }
@@ -101,13 +139,12 @@ std::optional<std::string_view> declared_name(std::string_view rest) {
 // The names the references rule tries on a line, in row order; the first
 // with a count above 0 gets the lens. A row whose name is missing ends the
 // list.
-void reference_candidates(std::string_view t, std::vector<std::string_view>& out) {
-  for (std::size_t row = 0; row < reference_rows.size(); ++row) {
-    const std::size_t at = t.find(reference_rows[row]);
-    if (at == npos) continue;
-    const auto name = row < function_keywords.size()
-                          ? extract_function_name(t, reference_rows[row])
-                          : declared_name(t.substr(at + reference_rows[row].size()));
+void reference_candidates(std::string_view t, std::uint32_t words, std::vector<std::string_view>& out) {
+  for (std::size_t row = 0; row < reference_rows; ++row) {
+    if (!(words & bits(row, 1))) continue;
+    const std::string_view word = lens_word_list[row];
+    const auto name = row < function_keywords ? extract_function_name(t, word)
+                                              : declared_name(t.substr(t.find(word) + word.size()));
     if (!name) return;
     out.push_back(*name);
   }
@@ -121,6 +158,69 @@ bool is_identifier(std::string_view name) {
   }
   return !name.empty();
 }
+
+// Names by their bytes, looked up once for every identifier run of the
+// text: open addressing with a hash of eight bytes at a time. A slot holds
+// only a hash and an id, so the table stays small enough for the cache.
+class NameTable {
+ public:
+  explicit NameTable(std::size_t names) {
+    std::size_t size = 16;
+    while (size < names * 2) size *= 2;
+    slots_.assign(size, Slot{});
+    mask_ = size - 1;
+    names_.reserve(names);
+  }
+  // The id of `name`: its place in the order names were first added.
+  std::uint32_t add(std::string_view name) {
+    const std::uint64_t h = hash(name);
+    for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+      if (slots_[i].id == none) {
+        slots_[i] = {static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(names_.size())};
+        names_.push_back(name);
+        return slots_[i].id;
+      }
+      if (same(slots_[i], h, name)) return slots_[i].id;
+    }
+  }
+  std::optional<std::uint32_t> find(std::string_view name) const {
+    const std::uint64_t h = hash(name);
+    for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+      if (slots_[i].id == none) return std::nullopt;
+      if (same(slots_[i], h, name)) return slots_[i].id;
+    }
+  }
+  const std::vector<std::string_view>& names() const { return names_; }
+
+ private:
+  static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+  struct Slot {
+    std::uint32_t tag = 0;  // the hash's high half
+    std::uint32_t id = none;
+  };
+  bool same(const Slot& slot, std::uint64_t h, std::string_view name) const {
+    return slot.tag == static_cast<std::uint32_t>(h >> 32) && names_[slot.id] == name;
+  }
+  static std::uint64_t hash(std::string_view s) {
+    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = s.size() * k;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, s.data() + i, 8);
+      h = std::rotl((h ^ chunk) * k, 29);
+    }
+    if (i < s.size()) {
+      std::uint64_t chunk = 0;
+      std::memcpy(&chunk, s.data() + i, s.size() - i);
+      h = std::rotl((h ^ chunk) * k, 29);
+    }
+    return (h ^ (h >> 32)) * k;
+  }
+  std::vector<Slot> slots_;
+  std::vector<std::string_view> names_;
+  std::size_t mask_ = 0;
+};
 
 // An Aho–Corasick automaton over the bytes of a set of names, reporting
 // each name the first time a scanned line contains it. Once a name is
@@ -289,15 +389,12 @@ std::optional<std::string_view> extract_function_name(std::string_view line,
 std::vector<std::uint32_t> count_references(std::string_view text,
                                             std::span<const std::string_view> names) {
   // Only names made of identifier characters can equal a piece; the others count 0.
-  std::unordered_map<std::string_view, std::uint32_t> id_of;
-  std::vector<std::string_view> distinct;
+  NameTable id_of(names.size());
   std::vector<std::uint32_t> ids(names.size(), std::numeric_limits<std::uint32_t>::max());
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (!is_identifier(names[i])) continue;
-    const auto [it, added] = id_of.try_emplace(names[i], static_cast<std::uint32_t>(distinct.size()));
-    if (added) distinct.push_back(names[i]);
-    ids[i] = it->second;
+    if (is_identifier(names[i])) ids[i] = id_of.add(names[i]);
   }
+  const std::vector<std::string_view>& distinct = id_of.names();
 
   std::vector<std::uint32_t> counts(distinct.size(), 0);
   std::vector<std::size_t> skipped_line(distinct.size(), no_line);
@@ -306,13 +403,13 @@ std::vector<std::uint32_t> count_references(std::string_view text,
     LineCursor lines(text);
     for (std::size_t index = 0; auto line = lines.next(); ++index) {
       const std::string_view content = line->content;
-      if (contains_any(content, declaration_words)) {
+      if (declaration_words.found_in(content) != 0) {
         occurrences.scan(content, [&](std::uint32_t id) { skipped_line[id] = index; });
       }
       IdentifierRuns runs(content);
       while (auto run = runs.next()) {
-        const auto it = id_of.find(content.substr(run->begin, run->end - run->begin));
-        if (it != id_of.end() && skipped_line[it->second] != index) ++counts[it->second];
+        const auto id = id_of.find(content.substr(run->begin, run->end - run->begin));
+        if (id && skipped_line[*id] != index) ++counts[*id];
       }
     }
   }
@@ -324,7 +421,7 @@ std::vector<std::uint32_t> count_references(std::string_view text,
   return result;
 }
 
-std::vector<CodeLens> compute_code_lenses(std::string_view text) {
+std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounter counter) {
   // First every lens but the references, with a placeholder where a
   // references lens may go and the names it tries; then all names are
   // counted together; then the placeholders are resolved.
@@ -339,24 +436,25 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text) {
   LineCursor lines(text);
   for (std::size_t index = 0; auto line = lines.next(); ++index) {
     const std::string_view t = support::trim(line->content);
-    if (!contains_any(t, lens_words)) continue;
+    const std::uint32_t words = lens_words.found_in(t);
+    if (words == 0) continue;
     const auto line_number = static_cast<std::uint32_t>(index);
     // The trimmed length, taken as a column of the whole line.
     const auto end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line->content, t.size()));
     const Range range{{line_number, 0}, {line_number, end}};
     auto add = [&](LensKind kind, std::string_view name) { lenses.push_back({range, kind, name, 0}); };
 
-    if (auto name = run_function_name(t)) add(LensKind::run_function, *name);
-    if (const MarkerHit hit = marker_rule(t, test_markers); hit != MarkerHit::none) {
-      add(LensKind::run_test,
-          hit == MarkerHit::attribute ? std::string_view("test") : first_function_name(t).value_or("test"));
+    if (auto name = run_function_name(t, words)) add(LensKind::run_function, *name);
+    if (const MarkerHit hit = marker_rule(t, words, test_markers); hit != MarkerHit::none) {
+      add(LensKind::run_test, hit == MarkerHit::attribute ? std::string_view("test")
+                                                          : first_function_name(t, words).value_or("test"));
     }
-    if (contains_any(t, program_starts)) add(LensKind::run_program, "main");
-    if (marker_rule(t, bench_markers) != MarkerHit::none) {
-      add(LensKind::run_benchmark, first_function_name(t).value_or("benchmark"));
+    if (words & program_starts) add(LensKind::run_program, "main");
+    if (marker_rule(t, words, bench_markers) != MarkerHit::none) {
+      add(LensKind::run_benchmark, first_function_name(t, words).value_or("benchmark"));
     }
     const std::size_t first = candidates.size();
-    reference_candidates(t, candidates);
+    reference_candidates(t, words, candidates);
     if (candidates.size() > first) {
       pending.push_back({lenses.size(), first, candidates.size()});
       add(LensKind::references, {});
@@ -364,7 +462,7 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text) {
   }
   if (pending.empty()) return lenses;
 
-  const std::vector<std::uint32_t> counts = count_references(text, candidates);
+  const std::vector<std::uint32_t> counts = counter(text, candidates);
   std::vector<CodeLens> out;
   out.reserve(lenses.size());
   auto next = pending.begin();

@@ -33,10 +33,6 @@ std::string lens_title(const CodeLens& lens);
 // The command id the editor runs, e.g. "qosa.runFunction".
 std::string_view lens_command(LensKind kind);
 
-// The lenses of a text, in line order and, within a line, in the order of
-// the kinds. Linear in the text.
-std::vector<CodeLens> compute_code_lenses(std::string_view text);
-
 // The name between `keyword` (its first occurrence) and the next "(",
 // trimmed; none when either is missing or the name is empty.
 std::optional<std::string_view> extract_function_name(std::string_view line,
@@ -49,6 +45,15 @@ std::optional<std::string_view> extract_function_name(std::string_view line,
 // the names.
 std::vector<std::uint32_t> count_references(std::string_view text,
                                             std::span<const std::string_view> names);
+
+using ReferenceCounter = std::vector<std::uint32_t> (*)(std::string_view text,
+                                                       std::span<const std::string_view> names);
+
+// The lenses of a text, in line order and, within a line, in the order of
+// the kinds. Linear in the text. `counter` is there for tests to put a
+// plainer counting beside the real one.
+std::vector<CodeLens> compute_code_lenses(std::string_view text,
+                                          ReferenceCounter counter = count_references);
 
 // The lens array of a text as JSON text; `uri` is the first argument of the
 // run lenses.
