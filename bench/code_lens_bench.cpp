@@ -60,6 +60,7 @@ void BM_CodeLenses(benchmark::State& state) {
     benchmark::DoNotOptimize(result);
   }
   state.counters["lenses"] = static_cast<double>(lenses);
+  state.counters["text_bytes"] = static_cast<double>(text.size());
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_CodeLenses)->Unit(benchmark::kMillisecond);

@@ -201,19 +201,27 @@ class NameTable {
   bool same(const Slot& slot, std::uint64_t h, std::string_view name) const {
     return slot.tag == static_cast<std::uint32_t>(h >> 32) && names_[slot.id] == name;
   }
+  static std::uint64_t load(const char* p, std::size_t n) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, n);
+    return v;
+  }
+  // Whole words at once; a short tail as two overlapping halves, so no
+  // load has a variable length.
   static std::uint64_t hash(std::string_view s) {
     constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = s.size() * k;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-      std::uint64_t chunk;
-      std::memcpy(&chunk, s.data() + i, 8);
-      h = std::rotl((h ^ chunk) * k, 29);
-    }
-    if (i < s.size()) {
-      std::uint64_t chunk = 0;
-      std::memcpy(&chunk, s.data() + i, s.size() - i);
-      h = std::rotl((h ^ chunk) * k, 29);
+    const char* p = s.data();
+    const std::size_t n = s.size();
+    std::uint64_t h = n * k;
+    auto mix = [&](std::uint64_t chunk) { h = std::rotl((h ^ chunk) * k, 29); };
+    if (n >= 8) {
+      for (std::size_t i = 0; i + 8 <= n; i += 8) mix(load(p + i, 8));
+      if (n % 8 != 0) mix(load(p + n - 8, 8));
+    } else if (n >= 4) {
+      mix(load(p, 4) << 32 | load(p + n - 4, 4));
+    } else if (n > 0) {
+      mix(std::uint64_t{static_cast<unsigned char>(p[0])} << 16 |
+          std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 | static_cast<unsigned char>(p[n - 1]));
     }
     return (h ^ (h >> 32)) * k;
   }
@@ -230,12 +238,15 @@ class NameTable {
 class FirstOccurrences {
  public:
   explicit FirstOccurrences(std::span<const std::string_view> names) {
-    std::size_t bytes = 0;
-    for (std::string_view name : names) bytes += name.size();
-    edges_.reserve(bytes);
     root_next_.fill(0);
     add_node();
     for (std::uint32_t id = 0; id < names.size(); ++id) insert(names[id], id);
+    edges_.reserve(name_.size());
+    for (std::uint32_t node = 1; node < name_.size(); ++node) {
+      for (std::uint32_t child = first_child_[node]; child != 0; child = next_sibling_[child]) {
+        edges_.add(node, byte_[child], child);
+      }
+    }
     link();
     reported_.assign(names.size(), false);
   }
@@ -266,38 +277,39 @@ class FirstOccurrences {
  private:
   static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
-  // Child edges keyed by (node, byte), open addressing.
+  // Child edges keyed by (node, byte), open addressing; the root's are a
+  // plain table.
   class EdgeTable {
    public:
     void reserve(std::size_t edges) {
       std::size_t size = 16;
       while (size < edges * 2) size *= 2;
-      keys_.assign(size, empty);
-      values_.assign(size, 0);
+      slots_.assign(size, Slot{});
       mask_ = size - 1;
     }
     void add(std::uint32_t node, unsigned char b, std::uint32_t child) {
-      const std::uint64_t key = (std::uint64_t{node} << 8) | b;
-      std::size_t i = slot(key);
-      while (keys_[i] != empty) i = (i + 1) & mask_;
-      keys_[i] = key;
-      values_[i] = child;
+      std::size_t i = slot(node, b);
+      while (slots_[i].node != 0) i = (i + 1) & mask_;
+      slots_[i] = {node, child, b};
     }
     std::uint32_t find(std::uint32_t node, unsigned char b) const {
-      const std::uint64_t key = (std::uint64_t{node} << 8) | b;
-      for (std::size_t i = slot(key);; i = (i + 1) & mask_) {
-        if (keys_[i] == key) return values_[i];
-        if (keys_[i] == empty) return 0;
+      for (std::size_t i = slot(node, b);; i = (i + 1) & mask_) {
+        const Slot& s = slots_[i];
+        if (s.node == node && s.byte == b) return s.child;
+        if (s.node == 0) return 0;
       }
     }
 
    private:
-    static constexpr std::uint64_t empty = std::numeric_limits<std::uint64_t>::max();
-    std::size_t slot(std::uint64_t key) const {
-      return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask_;
+    struct Slot {
+      std::uint32_t node = 0;  // 0: empty, as the root's edges are not here
+      std::uint32_t child = 0;
+      unsigned char byte = 0;
+    };
+    std::size_t slot(std::uint32_t node, unsigned char b) const {
+      return static_cast<std::size_t>((((std::uint64_t{node} << 8) | b) * 0x9E3779B97F4A7C15ull) >> 32) & mask_;
     }
-    std::vector<std::uint64_t> keys_;
-    std::vector<std::uint32_t> values_;
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
   };
 
@@ -316,18 +328,21 @@ class FirstOccurrences {
     return static_cast<std::uint32_t>(name_.size() - 1);
   }
 
+  // The trie is built with child lists; the edge table is filled once its size is known.
   void insert(std::string_view name, std::uint32_t id) {
     std::uint32_t node = 0;
     for (const char ch : name) {
       const auto b = static_cast<unsigned char>(ch);
-      std::uint32_t next = step(node, b);
+      std::uint32_t next = node == 0 ? root_next_[b] : 0;
+      for (std::uint32_t child = first_child_[node]; node != 0 && child != 0; child = next_sibling_[child]) {
+        if (byte_[child] == b) {
+          next = child;
+          break;
+        }
+      }
       if (next == 0) {
         next = add_node();
-        if (node == 0) {
-          root_next_[b] = next;
-        } else {
-          edges_.add(node, b, next);
-        }
+        if (node == 0) root_next_[b] = next;
         next_sibling_[next] = first_child_[node];
         first_child_[node] = next;
         byte_[next] = b;
@@ -484,17 +499,33 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
   return out;
 }
 
-std::string lens_title(const CodeLens& lens) {
-  const std::string name(lens.name);
+namespace {
+
+void append_lens_title(std::string& out, const CodeLens& lens) {
   switch (lens.kind) {
-    case LensKind::run_function: return "▶ Run '" + name + "'";
-    case LensKind::run_test: return "▶ Run Test '" + name + "'";
-    case LensKind::run_program: return "▶ Run Program";
-    case LensKind::run_benchmark: return "▶ Run Benchmark '" + name + "'";
+    case LensKind::run_function: out += "▶ Run '"; break;
+    case LensKind::run_test: out += "▶ Run Test '"; break;
+    case LensKind::run_program: out += "▶ Run Program"; return;
+    case LensKind::run_benchmark: out += "▶ Run Benchmark '"; break;
     case LensKind::references:
-      return lens.count == 1 ? "1 reference" : std::to_string(lens.count) + " references";
+      if (lens.count == 1) {
+        out += "1 reference";
+      } else {
+        out += std::to_string(lens.count);
+        out += " references";
+      }
+      return;
   }
-  return {};
+  out += lens.name;
+  out += '\'';
+}
+
+}  // namespace
+
+std::string lens_title(const CodeLens& lens) {
+  std::string title;
+  append_lens_title(title, lens);
+  return title;
 }
 
 std::string_view lens_command(LensKind kind) {
@@ -525,17 +556,21 @@ void append_position(std::string& out, const Position& p) {
 }
 
 // {"command":{"arguments":[...],"command":...,"title":...},"range":{"end":...,"start":...}}
-void append_lens(std::string& out, const CodeLens& lens, std::string_view uri) {
+// `quoted_uri` is the uri already written as a JSON string; `title` a buffer
+// reused from lens to lens.
+void append_lens(std::string& out, const CodeLens& lens, std::string_view quoted_uri, std::string& title) {
   out += "{\"command\":{\"arguments\":[";
   if (lens.kind != LensKind::references) {
-    support::append_json_string(out, uri);
+    out += quoted_uri;
     out += ',';
   }
   support::append_json_string(out, lens.name);
   out += "],\"command\":";
   support::append_json_string(out, lens_command(lens.kind));
   out += ",\"title\":";
-  support::append_json_string(out, lens_title(lens));
+  title.clear();
+  append_lens_title(title, lens);
+  support::append_json_string(out, title);
   out += "},\"range\":{\"end\":";
   append_position(out, lens.range.end);
   out += ",\"start\":";
@@ -547,10 +582,14 @@ void append_lens(std::string& out, const CodeLens& lens, std::string_view uri) {
 
 JsonResult code_lens_json(std::string_view text, std::string_view uri) {
   const std::vector<CodeLens> lenses = compute_code_lenses(text);
+  std::string quoted_uri;
+  support::append_json_string(quoted_uri, uri);
+  std::string title;
   std::string out = "[";
+  out.reserve(lenses.size() * (200 + 2 * quoted_uri.size()));
   for (std::size_t i = 0; i < lenses.size(); ++i) {
     if (i > 0) out += ',';
-    append_lens(out, lenses[i], uri);
+    append_lens(out, lenses[i], quoted_uri, title);
   }
   out += ']';
   return JsonResult::written(std::move(out));
