@@ -51,6 +51,18 @@ const std::string& document() {
   return text;
 }
 
+// The same kind of document at several sizes: time grows with the text.
+void BM_CodeLensesBySize(benchmark::State& state) {
+  const std::string text = make_document(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    auto result = qosa::lsp::compute_code_lenses(text);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.SetComplexityN(static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_CodeLensesBySize)->RangeMultiplier(4)->Range(5'000, 320'000)->Complexity()->Unit(benchmark::kMillisecond);
+
 void BM_CodeLenses(benchmark::State& state) {
   const std::string& text = document();
   std::size_t lenses = 0;
