@@ -1,5 +1,6 @@
 #include "features/code_lens.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -159,16 +160,18 @@ bool is_identifier(std::string_view name) {
   return !name.empty();
 }
 
+// Slots of an open-addressing table for `entries`, at most half full: a
+// power of two, so a hash is reduced with a mask.
+std::size_t table_size(std::size_t entries) { return std::bit_ceil(std::max<std::size_t>(16, entries * 2)); }
+
 // Names by their bytes, looked up once for every identifier run of the
 // text: open addressing with a hash of eight bytes at a time. A slot holds
 // only a hash and an id, so the table stays small enough for the cache.
 class NameTable {
  public:
   explicit NameTable(std::size_t names) {
-    std::size_t size = 16;
-    while (size < names * 2) size *= 2;
-    slots_.assign(size, Slot{});
-    mask_ = size - 1;
+    slots_.assign(table_size(names), Slot{});
+    mask_ = slots_.size() - 1;
     names_.reserve(names);
   }
   // The id of `name`: its place in the order names were first added.
@@ -282,10 +285,8 @@ class FirstOccurrences {
   class EdgeTable {
    public:
     void reserve(std::size_t edges) {
-      std::size_t size = 16;
-      while (size < edges * 2) size *= 2;
-      slots_.assign(size, Slot{});
-      mask_ = size - 1;
+      slots_.assign(table_size(edges), Slot{});
+      mask_ = slots_.size() - 1;
     }
     void add(std::uint32_t node, unsigned char b, std::uint32_t child) {
       std::size_t i = slot(node, b);
