@@ -1,7 +1,14 @@
-// Code lenses: the lenses of one open document.
+// Code lenses: run, test, program, benchmark and reference-count lenses
+// above the lines that declare something, found by substring tests on the
+// raw lines of one document.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <boost/json/value.hpp>
 
@@ -10,10 +17,55 @@
 
 namespace qosa::lsp {
 
+enum class LensKind : std::uint8_t { run_function, run_test, run_program, run_benchmark, references };
+
+// One lens. Its texts are borrowed from the document text (or are literals),
+// so a lens must not outlive the text it was computed from.
+struct CodeLens {
+  Range range;            // the line, from column 0 to the end of its trimmed text, in UTF-16 units
+  LensKind kind;
+  std::string_view name;  // the function, test, benchmark or declared name; "main" for the program
+  std::uint32_t count = 0;  // references only
+};
+
+// The lens title, e.g. "▶ Run 'topla'" or "2 references".
+std::string lens_title(const CodeLens& lens);
+// The command id the editor runs, e.g. "qosa.runFunction".
+std::string_view lens_command(LensKind kind);
+
+// The name between `keyword` (its first occurrence) and the next "(",
+// trimmed; none when either is missing or the name is empty.
+std::optional<std::string_view> extract_function_name(std::string_view line,
+                                                       std::string_view keyword);
+
+// The reference counts of many non-empty names at once, in the order given:
+// whole identifier pieces equal to the name over every line, except on the
+// first line that holds a declaration word and contains the name anywhere.
+// A name with a non-identifier character counts 0. Linear in the text plus
+// the names.
+std::vector<std::uint32_t> count_references(std::string_view text,
+                                            std::span<const std::string_view> names);
+
+using ReferenceCounter = std::vector<std::uint32_t> (*)(std::string_view text,
+                                                       std::span<const std::string_view> names);
+
+// The lenses of a text, in line order and, within a line, in the order of
+// the kinds. Linear in the text. `counter` is there for tests to put a
+// plainer counting beside the real one.
+std::vector<CodeLens> compute_code_lenses(std::string_view text,
+                                          ReferenceCounter counter = count_references);
+
+// The lens array of a text as JSON text; `uri` is the first argument of the
+// run lenses.
+JsonResult code_lens_json(std::string_view text, std::string_view uri);
+
 // The code lenses of the document named by params."textDocument"."uri",
 // looked up byte for byte as sent. `lenses` gives the lens array of a text.
-using CodeLensFunction = boost::json::value (*)(std::string_view text, std::string_view uri);
+using CodeLensFunction = JsonResult (*)(std::string_view text, std::string_view uri);
 Answer handle_code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot,
                         CodeLensFunction lenses);
+
+// "textDocument/codeLens".
+Answer code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot);
 
 }  // namespace qosa::lsp

@@ -95,20 +95,30 @@ std::optional<CursorWord> word_under_cursor(std::string_view text, const Positio
                     {{position.line, start}, {position.line, end}}};
 }
 
+namespace {
+
+// The identifier rule at `pos`, with ASCII decided inline: most text is
+// ASCII and runs are cut for every word of a document.
+bool identifier_at(std::string_view line, std::size_t pos, std::size_t& length) {
+  const auto b = static_cast<unsigned char>(line[pos]);
+  if (b < 0x80) {
+    length = 1;
+    return is_ascii_identifier_char(b);
+  }
+  const auto d = support::decode_utf8(line, pos);
+  length = d.length;
+  return is_identifier_char(d.code_point);
+}
+
+}  // namespace
+
 std::optional<IdentifierRun> IdentifierRuns::next() {
   // Skip to the next identifier character, then take all that follow.
-  while (pos_ < line_.size()) {
-    const auto d = support::decode_utf8(line_, pos_);
-    if (is_identifier_char(d.code_point)) break;
-    pos_ += d.length;
-  }
+  std::size_t length = 0;
+  while (pos_ < line_.size() && !identifier_at(line_, pos_, length)) pos_ += length;
   if (pos_ >= line_.size()) return std::nullopt;
-  IdentifierRun run{pos_, pos_};
-  while (run.end < line_.size()) {
-    const auto d = support::decode_utf8(line_, run.end);
-    if (!is_identifier_char(d.code_point)) break;
-    run.end += d.length;
-  }
+  IdentifierRun run{pos_, pos_ + length};
+  while (run.end < line_.size() && identifier_at(line_, run.end, length)) run.end += length;
   pos_ = run.end;
   return run;
 }

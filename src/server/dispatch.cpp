@@ -6,6 +6,8 @@
 
 #include <boost/json.hpp>
 
+#include "features/code_actions.h"
+#include "features/code_lens.h"
 #include "features/completion.h"
 #include "features/definition.h"
 #include "features/hover.h"
@@ -119,10 +121,12 @@ constexpr MethodRow methods[] = {
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
     {"textDocument/rename", raw<handle_rename>},
+    {"textDocument/codeLens", raw<code_lens>},
     {"textDocument/inlayHint", raw<handle_inlay_hint>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
     {"textDocument/definition", typed_snapshot<GotoDefinitionParams, "Invalid definition params", definition>},
     {"textDocument/references", raw<handle_references>},
+    {"textDocument/codeAction", raw<handle_code_action>},
     {"textDocument/prepareRename",
      typed_snapshot<TextDocumentPositionParams, "Invalid prepareRename params", prepare_rename>},
     {"textDocument/signatureHelp", raw<signature_help>},

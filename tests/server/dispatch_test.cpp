@@ -214,5 +214,43 @@ TEST(Dispatch, InlayHintsReadRawParams) {
   EXPECT_EQ(hints(R"({"textDocument":{"uri":"file:///a.qosa"},"range":null})"), "[" + x + "," + y + "]");
 }
 
+TEST(Dispatch, CodeLens) {
+  Server server;
+  open_document(server.documents, *Uri::parse("FILE:///a.qosa"), "fn main()", 1);
+  open_document(server.documents, *Uri::parse("file:///plain.qosa"), "x = 1", 1);
+  const auto lens = [&](std::optional<std::string_view> params) {
+    return ask("textDocument/codeLens", params, server);
+  };
+  EXPECT_EQ(lens(std::nullopt), "error -32603 Code lens error: Missing textDocument.uri");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":7}})"), "error -32603 Code lens error: Missing textDocument.uri");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///b.qosa"}})"),
+            "error -32603 Code lens error: Document not found");
+  // Stored under the printed uri; the raw lookup takes the uri as sent.
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"FILE:///a.qosa"}})"),
+            "error -32603 Code lens error: Document not found");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///plain.qosa"}})"), "[]");
+  const json::value lenses = json::parse(lens(R"({"textDocument":{"uri":"file:///a.qosa"}})"));
+  ASSERT_EQ(lenses.as_array().size(), 3u);
+  EXPECT_EQ(support::to_json_text(lenses.as_array()[2]),
+            R"({"command":{"arguments":["main"],"command":"editor.action.showReferences","title":"1 reference"},)"
+            R"("range":{"end":{"character":9,"line":0},"start":{"character":0,"line":0}}})");
+}
+
+TEST(Dispatch, CodeAction) {
+  Server server;
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "let x = 1", 1);
+  const auto action = [&](std::optional<std::string_view> params) {
+    return ask("textDocument/codeAction", params, server);
+  };
+  EXPECT_EQ(action(std::nullopt), "null");
+  EXPECT_EQ(action(R"({"textDocument":{"uri":"file:///b.qosa"}})"), "null");
+  EXPECT_EQ(action(R"({"textDocument":{"uri":"file:///a.qosa"},"range":{"start":{"line":0},"end":{"line":0}}})"),
+            R"([{"edit":{"changes":{"file:///a.qosa":[{"newText":"yeni_değişken","range":{"end":{"line":0},)"
+            R"("start":{"line":0}}}]}},"kind":"refactor.extract","title":"Extract to variable"},)"
+            R"({"command":{"arguments":["file:///a.qosa",{"end":{"line":0},"start":{"line":0}}],)"
+            R"("command":"qosa.translateToTurkish","title":"Translate keywords to Turkish"},)"
+            R"("kind":"refactor.rewrite","title":"Translate to Turkish"}])");
+}
+
 }  // namespace
 }  // namespace qosa::lsp
