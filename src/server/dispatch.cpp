@@ -8,6 +8,8 @@
 
 #include "features/completion.h"
 #include "features/hover.h"
+#include "features/semantic_tokens.h"
+#include "features/symbols.h"
 #include "server/initialize.h"
 
 namespace qosa::lsp {
@@ -114,6 +116,8 @@ constexpr MethodRow methods[] = {
     {"initialize", typed<InitializeParams, "Invalid initialize params", handle_initialize>},
     {"textDocument/hover", typed_live<HoverParams, "Invalid hover params", hover>},
     {"textDocument/completion", typed<CompletionParams, "Invalid completion params", completion>},
+    {"textDocument/documentSymbol", raw<document_symbols_request>},
+    {"textDocument/semanticTokens/full", raw<handle_semantic_tokens>},
 };
 
 constexpr bool rows_by_length() {
