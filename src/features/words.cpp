@@ -1,14 +1,20 @@
 #include "features/words.h"
 
+#include <array>
+
 #include "support/unicode.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
 
+namespace {
+constexpr bool is_ascii_identifier_char(char32_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+}  // namespace
+
 bool is_identifier_char(char32_t c) {
-  if (c < 0x80) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  }
+  if (c < 0x80) return is_ascii_identifier_char(c);
   switch (c) {
     case U'Ç': case U'Ö': case U'Ü': case U'ç': case U'ö': case U'ü':
     case U'Ğ': case U'ğ': case U'İ': case U'ı': case U'Ş': case U'ş':
@@ -72,19 +78,42 @@ std::optional<WordAtCursor> word_at(std::string_view text, std::uint32_t line,
   return WordAtCursor{std::string(word), {{line, start}, {line, stop}}};
 }
 
+namespace {
+
+constexpr auto ascii_identifier = [] {
+  std::array<bool, 128> table{};
+  for (char32_t c = 0; c < 128; ++c) table[c] = is_ascii_identifier_char(c);
+  return table;
+}();
+
+// Byte length of the character at `pos` and whether it is an identifier
+// character; ASCII (most of any line) is one table lookup.
+struct IdentifierStep {
+  std::size_t length;
+  bool identifier;
+};
+IdentifierStep identifier_step(std::string_view line, std::size_t pos) {
+  const auto b = static_cast<unsigned char>(line[pos]);
+  if (b < 0x80) return {1, ascii_identifier[b]};
+  const auto d = support::decode_utf8(line, pos);
+  return {d.length, is_identifier_char(d.code_point)};
+}
+
+}  // namespace
+
 std::optional<IdentifierRun> IdentifierRuns::next() {
   // Skip to the next identifier character, then take all that follow.
   while (pos_ < line_.size()) {
-    const auto d = support::decode_utf8(line_, pos_);
-    if (is_identifier_char(d.code_point)) break;
-    pos_ += d.length;
+    const IdentifierStep step = identifier_step(line_, pos_);
+    if (step.identifier) break;
+    pos_ += step.length;
   }
   if (pos_ >= line_.size()) return std::nullopt;
   IdentifierRun run{pos_, pos_};
   while (run.end < line_.size()) {
-    const auto d = support::decode_utf8(line_, run.end);
-    if (!is_identifier_char(d.code_point)) break;
-    run.end += d.length;
+    const IdentifierStep step = identifier_step(line_, run.end);
+    if (!step.identifier) break;
+    run.end += step.length;
   }
   pos_ = run.end;
   return run;
