@@ -1,7 +1,9 @@
 #include "features/symbols.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "features/words.h"
 #include "lsp/lines.h"
@@ -15,18 +17,6 @@ namespace qosa::lsp {
 std::string_view slice_from_char(std::string_view text, std::size_t n) {
   const auto at = byte_offset_of_char(text, n);
   return at ? text.substr(*at) : std::string_view();
-}
-
-std::optional<std::size_t> char_index_of(std::string_view text, char c) {
-  const std::size_t at = text.find(c);
-  if (at == std::string_view::npos) return std::nullopt;
-  return support::count_chars(text.substr(0, at));
-}
-
-std::string_view char_substring(std::string_view text, std::size_t a, std::size_t b) {
-  if (b <= a) return {};
-  const std::string_view from = slice_from_char(text, a);
-  return from.substr(0, byte_offset_of_char(from, b - a).value_or(from.size()));
 }
 
 namespace {
@@ -45,52 +35,127 @@ std::optional<std::string_view> first_word(std::string_view text) {
   return text.substr(0, end);
 }
 
-// One symbol-making line: its text, its index and the scratch buffer that
+// The bytes of `text` before its first `c`, trimmed; none without a `c`.
+// (Bytes and characters cut alike: `c` is ASCII.)
+std::optional<std::string_view> before(std::string_view text, char c) {
+  const std::size_t at = text.find(c);
+  if (at == std::string_view::npos) return std::nullopt;
+  return support::trim(text.substr(0, at));
+}
+
+// One line of the document: its text, its index and the buffer that
 // lowercasing reuses from line to line.
 struct SymbolLine {
   std::string_view text;
   std::uint32_t index;
   std::string& lower;
 
-  Range whole() const {
-    return {{index, 0}, {index, static_cast<std::uint32_t>(support::utf16_of_byte_offset(text, text.size()))}};
+  // A symbol of this line whose selection is given in bytes of the line.
+  SymbolRecord symbol(std::string_view name, std::string detail, SymbolKind kind, std::size_t begin,
+                      std::size_t end) const {
+    Utf16Columns columns(text);
+    const auto column = [&](std::size_t byte) { return static_cast<std::uint32_t>(columns.column(byte)); };
+    const Range selection{{index, column(begin)}, {index, column(end)}};
+    const Range line{{index, 0}, {index, column(text.size())}};
+    return SymbolRecord{std::string(name), std::move(detail), line, selection, kind};
   }
 
-  // The range of the first occurrence of `name` in the line, wherever it stands.
-  Range first_occurrence(std::string_view name) const {
+  // The selection is the first occurrence of the name in the line, wherever
+  // it stands (also inside the keyword).
+  SymbolRecord at_first_occurrence(std::string_view name, std::string detail, SymbolKind kind) const {
     const std::size_t at = text.find(name);
-    return {{index, static_cast<std::uint32_t>(support::utf16_of_byte_offset(text, at))},
-            {index, static_cast<std::uint32_t>(support::utf16_of_byte_offset(text, at + name.size()))}};
+    return symbol(name, std::move(detail), kind, at, at + name.size());
   }
 };
 
+// By priority: the first of these that the lowercased line contains.
 constexpr std::array<std::string_view, 3> function_keywords{"fonksiyon", "işlev", "function"};
 
-std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
-  support::to_lower(line.text, line.lower);
-  const std::string_view lower = line.lower;
-  std::size_t at = std::string_view::npos;
-  std::string_view keyword;
-  for (std::string_view kw : function_keywords) {
-    at = lower.find(kw);
-    if (at != std::string_view::npos) {
-      keyword = kw;
-      break;
+// Letters whose presence in the lowercased line can be told from the line
+// itself: each ASCII letter other than "i" and "k" comes only from itself or
+// its capital, and "ş" only from "ş" or "Ş" ("i" also comes from "İ", "k"
+// from the Kelvin sign, so those two are not looked at).
+using Letters = std::uint32_t;
+constexpr Letters letter(char32_t c) {
+  if (c == U'ş') return Letters{1} << 26;
+  if (c >= 'a' && c <= 'z' && c != 'i' && c != 'k') return Letters{1} << (c - 'a');
+  return 0;
+}
+
+constexpr auto ascii_letters = [] {
+  std::array<Letters, 256> table{};  // bytes of other characters hold none
+  for (char32_t c = 'a'; c <= 'z'; ++c) table[c] = table[c - 0x20] = letter(c);
+  return table;
+}();
+
+Letters ascii_letters_of(std::string_view line) {
+  Letters found = 0;
+  for (const char b : line) found |= ascii_letters[static_cast<unsigned char>(b)];
+  return found;
+}
+
+// "ş" (C5 9F) or "Ş" (C5 9E).
+bool holds_s_cedilla(std::string_view line) {
+  for (std::size_t at = line.find('\xC5'); at != std::string_view::npos; at = line.find('\xC5', at + 1)) {
+    if (at + 1 < line.size() && (line[at + 1] == '\x9E' || line[at + 1] == '\x9F')) return true;
+  }
+  return false;
+}
+
+// The letters a line must hold for each function keyword to occur in its
+// lowercased form.
+const std::array<Letters, function_keywords.size()> function_keyword_letters = [] {
+  std::array<Letters, function_keywords.size()> out{};
+  for (std::size_t row = 0; row < function_keywords.size(); ++row) {
+    const std::string_view kw = function_keywords[row];
+    for (std::size_t i = 0; i < kw.size();) {
+      const auto d = support::decode_utf8(kw, i);
+      out[row] |= letter(d.code_point);
+      i += d.length;
     }
   }
-  if (keyword.empty()) return std::nullopt;
+  return out;
+}();
+
+// Most lines cannot hold a function keyword once lowercased, and are not
+// lowercased at all.
+bool may_hold_function_keyword(std::string_view line) {
+  constexpr Letters s_cedilla = letter(U'ş');
+  const Letters ascii = ascii_letters_of(line);
+  return std::ranges::any_of(function_keyword_letters, [&](Letters need) {
+    if ((ascii & need & ~s_cedilla) != (need & ~s_cedilla)) return false;
+    return !(need & s_cedilla) || holds_s_cedilla(line);
+  });
+}
+
+// Where the function keyword of highest priority first occurs in `lower`,
+// and which it is.
+std::optional<std::pair<std::size_t, std::string_view>> find_function_keyword(std::string_view lower) {
+  for (std::string_view kw : function_keywords) {
+    if (const std::size_t at = lower.find(kw); at != std::string_view::npos) return std::pair{at, kw};
+  }
+  return std::nullopt;
+}
+
+std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
+  if (!may_hold_function_keyword(line.text)) return std::nullopt;
+  support::to_lower(line.text, line.lower);
+  const auto found = find_function_keyword(line.lower);
+  if (!found) return std::nullopt;
+  const auto [at, keyword] = *found;
   // Counted in the lowercased text, which can hold more characters than the
   // line (a capital "İ" lowercases to two).
-  const std::size_t k = support::count_chars(lower.substr(0, at)) + support::count_chars(keyword);
+  const std::size_t k = support::count_chars(std::string_view(line.lower).substr(0, at)) +
+                        support::count_chars(keyword);
   const std::string_view after = support::trim_start(slice_from_char(line.text, k));
 
-  const auto open = char_index_of(after, '(');
-  if (!open) return std::nullopt;
-  const std::string_view name = support::trim(char_substring(after, 0, *open));
+  const std::size_t open = after.find('(');
+  if (open == std::string_view::npos) return std::nullopt;
+  const std::string_view name = support::trim(after.substr(0, open));
   if (name.empty()) return std::nullopt;
-  const auto close = char_index_of(after, ')');  // may stand before the "("
-  if (!close) return std::nullopt;
-  const std::string_view params = char_substring(after, *open + 1, *close);
+  const std::size_t close = after.find(')');  // may stand before the "("
+  if (close == std::string_view::npos) return std::nullopt;
+  const std::string_view params = close > open + 1 ? after.substr(open + 1, close - open - 1) : "";
 
   std::string detail(name);
   detail += '(';
@@ -103,13 +168,15 @@ std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
     detail += *ret;
   }
   // The name is taken to stand one character after the keyword, whatever
-  // the separation.
+  // the separation; that column may lie past the line's end.
   const std::size_t name_start = k + 1;
   const std::size_t name_end = name_start + support::count_chars(name);
   const auto column = [&](std::size_t chars) {
     return static_cast<std::uint32_t>(support::utf16_of_char_index(line.text, chars));
   };
-  return SymbolRecord{std::string(name), std::move(detail), line.whole(),
+  const auto line_end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line.text, line.text.size()));
+  const Range whole{{line.index, 0}, {line.index, line_end}};
+  return SymbolRecord{std::string(name), std::move(detail), whole,
                       {{line.index, column(name_start)}, {line.index, column(name_end)}},
                       SymbolKind::function};
 }
@@ -141,11 +208,14 @@ constexpr std::array<LeadingKeyword, 5> struct_keywords{{
 }};
 
 // Every prefix tested has at most 8 characters, and lowercasing maps one
-// character at a time, so the first 8 characters of the trimmed line decide.
+// character at a time, so the first 8 characters of the trimmed line decide
+// (the one mapping that looks at its neighbours, of a final capital sigma,
+// concerns no character of the prefixes).
 constexpr std::size_t longest_prefix = 8;
 
 // The row of `keywords` whose prefix starts the lowercased trimmed line,
-// and the rest of that line after its keyword, leading white space removed.
+// and the rest of the trimmed line after its keyword, leading white space
+// removed.
 template <std::size_t N>
 std::optional<std::pair<const LeadingKeyword*, std::string_view>> leading_keyword(
     const std::array<LeadingKeyword, N>& keywords, std::string_view trimmed, std::string_view lower_head) {
@@ -157,32 +227,23 @@ std::optional<std::pair<const LeadingKeyword*, std::string_view>> leading_keywor
   return std::nullopt;
 }
 
-// The characters of `text` before its first `c`, trimmed; none without a `c`.
-std::optional<std::string_view> before(std::string_view text, char c) {
-  const auto at = char_index_of(text, c);
-  if (!at) return std::nullopt;
-  return support::trim(char_substring(text, 0, *at));
-}
-
 std::optional<SymbolRecord> variable_symbol(const SymbolLine& line, std::string_view trimmed,
                                             std::string_view lower_head) {
   const auto found = leading_keyword(variable_keywords, trimmed, lower_head);
   if (!found) return std::nullopt;
   const auto [row, rest] = *found;
-  const auto colon = char_index_of(rest, ':');
   std::optional<std::string_view> name = before(rest, ':');
   if (!name) name = before(rest, '=');
   if (!name) name = first_word(rest);
   if (!name || name->empty()) return std::nullopt;
 
   std::string detail(*name);
-  if (colon) {
-    const std::string_view type_text = slice_from_char(rest, *colon + 1);
+  if (const std::size_t colon = rest.find(':'); colon != std::string_view::npos) {
+    const std::string_view type_text = rest.substr(colon + 1);
     detail += ": ";
-    detail += support::trim(before(type_text, '=').value_or(type_text));
+    detail += support::trim(type_text.substr(0, type_text.find('=')));
   }
-  return SymbolRecord{std::string(*name), std::move(detail), line.whole(), line.first_occurrence(*name),
-                      row->kind};
+  return line.at_first_occurrence(*name, std::move(detail), row->kind);
 }
 
 std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_view trimmed,
@@ -194,8 +255,7 @@ std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_vi
   if (!name) name = before(rest, '{');
   if (!name) name = first_word(rest);
   if (!name || name->empty()) return std::nullopt;
-  return SymbolRecord{std::string(*name), "struct " + std::string(*name), line.whole(),
-                      line.first_occurrence(*name), SymbolKind::struct_};
+  return line.at_first_occurrence(*name, "struct " + std::string(*name), SymbolKind::struct_);
 }
 
 // The symbols of one line, in the order function, variable or constant, structure.
@@ -204,9 +264,11 @@ void line_symbols(const SymbolLine& line, std::string& lower_head, Fn&& emit) {
   const std::string_view trimmed = support::trim(line.text);
   if (trimmed.starts_with("//") || trimmed.starts_with("/*")) return;
   if (auto symbol = function_symbol(line)) emit(std::move(*symbol));
-  const std::string_view head =
-      trimmed.substr(0, byte_offset_of_char(trimmed, longest_prefix).value_or(trimmed.size()));
-  support::to_lower(head, lower_head);
+  std::size_t head = 0;  // the first `longest_prefix` characters
+  for (std::size_t n = 0; n < longest_prefix && head < trimmed.size(); ++n) {
+    head += support::utf8_sequence_length(static_cast<unsigned char>(trimmed[head]));
+  }
+  support::to_lower(trimmed.substr(0, head), lower_head);
   if (auto symbol = variable_symbol(line, trimmed, lower_head)) emit(std::move(*symbol));
   if (auto symbol = struct_symbol(line, trimmed, lower_head)) emit(std::move(*symbol));
 }
@@ -223,26 +285,31 @@ void for_each_symbol(std::string_view text, Fn&& emit) {
   }
 }
 
-void append_uint(std::string& out, std::uint64_t v) {
-  char digits[20];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
-}
+// The fixed text and numbers of a symbol's JSON, written into a small
+// buffer and appended at once.
+class FixedJson {
+ public:
+  FixedJson& text(std::string_view s) {
+    std::memcpy(p_, s.data(), s.size());
+    p_ += s.size();
+    return *this;
+  }
+  FixedJson& number(std::uint64_t v) {
+    p_ = std::to_chars(p_, p_ + 20, v).ptr;
+    return *this;
+  }
+  FixedJson& position(const Position& at) {
+    return text(R"({"character":)").number(at.character).text(R"(,"line":)").number(at.line).text("}");
+  }
+  FixedJson& range(const Range& r) {
+    return text(R"({"end":)").position(r.end).text(R"(,"start":)").position(r.start).text("}");
+  }
+  void append_to(std::string& out) const { out.append(buffer_, static_cast<std::size_t>(p_ - buffer_)); }
 
-void append_position(std::string& out, const Position& p) {
-  out += R"({"character":)";
-  append_uint(out, p.character);
-  out += R"(,"line":)";
-  append_uint(out, p.line);
-  out += '}';
-}
-
-void append_range(std::string& out, const Range& r) {
-  out += R"({"end":)";
-  append_position(out, r.end);
-  out += R"(,"start":)";
-  append_position(out, r.start);
-  out += '}';
-}
+ private:
+  char buffer_[256];  // two ranges of four 10-digit numbers with their member names fit
+  char* p_ = buffer_;
+};
 
 }  // namespace
 
@@ -253,15 +320,15 @@ void document_symbol_json(std::string& out, const SymbolRecord& record) {
   } else {
     out += "null";
   }
-  out += R"(,"kind":)";
-  append_uint(out, static_cast<std::uint64_t>(record.kind));
-  out += R"(,"name":)";
+  FixedJson().text(R"(,"kind":)").number(static_cast<std::uint64_t>(record.kind)).text(R"(,"name":)").append_to(out);
   support::append_json_string(out, record.name);
-  out += R"(,"range":)";
-  append_range(out, record.range);
-  out += R"(,"selectionRange":)";
-  append_range(out, record.selection_range);
-  out += '}';
+  FixedJson()
+      .text(R"(,"range":)")
+      .range(record.range)
+      .text(R"(,"selectionRange":)")
+      .range(record.selection_range)
+      .text("}")
+      .append_to(out);
 }
 
 std::vector<SymbolRecord> document_symbols(std::string_view text) {
@@ -271,7 +338,9 @@ std::vector<SymbolRecord> document_symbols(std::string_view text) {
 }
 
 JsonResult handle_document_symbols(std::string_view text) {
-  std::string out = "[";
+  std::string out;
+  out.reserve(2 * text.size() + 2);  // a guess that saves the copies of growing; untouched pages cost nothing
+  out += '[';
   for_each_symbol(text, [&](SymbolRecord&& symbol) {
     if (out.size() > 1) out += ',';
     document_symbol_json(out, symbol);

@@ -35,10 +35,6 @@ void document_symbol_json(std::string& out, const SymbolRecord& record);
 
 // The text after its first n characters; empty when it has n or fewer.
 std::string_view slice_from_char(std::string_view text, std::size_t n);
-// The character index of the first `c` in text (an ASCII character), or none.
-std::optional<std::size_t> char_index_of(std::string_view text, char c);
-// Characters a to b - 1 of text; empty when b <= a; cut short at its end.
-std::string_view char_substring(std::string_view text, std::size_t a, std::size_t b);
 
 // The symbols of a valid UTF-8 text, in line order: on each line the
 // function, then the variable or constant, then the structure.
