@@ -258,12 +258,33 @@ std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_vi
   return line.at_first_occurrence(*name, "struct " + std::string(*name), SymbolKind::struct_);
 }
 
+// The ASCII bytes that lowercase to the first letter of a declaration
+// prefix. A line whose first character is another ASCII byte starts no
+// declaration, and its head is not lowercased.
+constexpr auto may_start_declaration = [] {
+  std::array<bool, 128> table{};
+  const auto mark = [&](const auto& rows) {
+    for (const LeadingKeyword& row : rows) {
+      const auto c = static_cast<unsigned char>(row.lower_prefix[0]);
+      table[c] = table[c - 0x20] = true;
+    }
+  };
+  mark(variable_keywords);
+  mark(struct_keywords);
+  return table;
+}();
+
 // The symbols of one line, in the order function, variable or constant, structure.
 template <class Fn>
 void line_symbols(const SymbolLine& line, std::string& lower_head, Fn&& emit) {
-  const std::string_view trimmed = support::trim(line.text);
-  if (trimmed.starts_with("//") || trimmed.starts_with("/*")) return;
+  const std::string_view start = support::trim_start(line.text);
+  if (start.starts_with("//") || start.starts_with("/*")) return;
   if (auto symbol = function_symbol(line)) emit(std::move(*symbol));
+  if (start.empty()) return;
+  const auto first = static_cast<unsigned char>(start[0]);
+  if (first < 0x80 && !may_start_declaration[first]) return;
+
+  const std::string_view trimmed = support::trim_end(start);
   std::size_t head = 0;  // the first `longest_prefix` characters
   for (std::size_t n = 0; n < longest_prefix && head < trimmed.size(); ++n) {
     head += support::utf8_sequence_length(static_cast<unsigned char>(trimmed[head]));

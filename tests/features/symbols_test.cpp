@@ -71,6 +71,9 @@ TEST(DocumentSymbols, Lines) {
       {"YAPI Nokta", {{"Nokta", "struct Nokta", S, 10, 5, 10}}},
       {"DEGISKEN x", {{"x", "x", V, 10, 9, 10}}},
       {"DEĞİŞKEN x", {}},  // "İ" lowercases to "i" and a combining dot
+      {"\tIZIN x", {{"x", "x", V, 7, 6, 7}}},
+      {"İZIN x", {}},
+      {" \u00A0Tip T", {{"T", "struct T", S, 7, 2, 3}}},  // the "T" of "Tip"
       {"  // fonksiyon f()", {}},
       {"/* let x = 1 */", {}},
       // All three classifiers on one line, in their order.
