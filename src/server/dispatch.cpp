@@ -15,6 +15,8 @@
 #include "features/references.h"
 #include "features/rename.h"
 #include "features/signature.h"
+#include "features/semantic_tokens.h"
+#include "features/symbols.h"
 #include "server/initialize.h"
 
 namespace qosa::lsp {
@@ -130,6 +132,8 @@ constexpr MethodRow methods[] = {
     {"textDocument/prepareRename",
      typed_snapshot<TextDocumentPositionParams, "Invalid prepareRename params", prepare_rename>},
     {"textDocument/signatureHelp", raw<signature_help>},
+    {"textDocument/documentSymbol", raw<document_symbols_request>},
+    {"textDocument/semanticTokens/full", raw<handle_semantic_tokens>},
 };
 
 constexpr bool rows_by_length() {

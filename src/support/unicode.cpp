@@ -86,6 +86,25 @@ void to_lower(std::string_view text, std::string& out) {
     out[i] = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
   }
   if (ascii) return;
+  // The full mapping differs from the per-character simple one only for "İ"
+  // (to "i" and U+0307) and for a capital sigma (by its neighbours): without
+  // them, a character at a time, which is far cheaper than a case map.
+  out.clear();
+  bool simple = true;
+  for (std::size_t i = 0; i < text.size();) {
+    const Decoded d = decode_utf8(text, i);
+    if (d.code_point == U'\u0130' || d.code_point == U'\u03A3') {
+      simple = false;
+      break;
+    }
+    if (d.code_point < 0x80) {
+      out.push_back(static_cast<char>(d.code_point >= 'A' && d.code_point <= 'Z' ? d.code_point + 32 : d.code_point));
+    } else {
+      append_utf8(out, static_cast<char32_t>(u_tolower(static_cast<UChar32>(d.code_point))));
+    }
+    i += d.length;
+  }
+  if (simple) return;
   // The root locale's full mapping, straight from UTF-8 to UTF-8.
   static UCaseMap* const map = [] {
     UErrorCode status = U_ZERO_ERROR;
@@ -122,6 +141,7 @@ std::string to_lower(std::string_view text) {
 
 std::string_view trim_start(std::string_view text) {
   std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;  // the usual indentation, without decoding
   while (i < text.size()) {
     const Decoded d = decode_utf8(text, i);
     if (!is_white_space(d.code_point)) break;

@@ -254,3 +254,34 @@ TEST(Dispatch, CodeAction) {
 
 }  // namespace
 }  // namespace qosa::lsp
+
+namespace qosa::lsp {
+namespace {
+
+// Raw-params rows look the uri up exactly as sent.
+TEST(Dispatch, SemanticTokensAndDocumentSymbols) {
+  Server server;
+  open_document(server.documents, *Uri::parse("file:///a.qosa"), "let x = 1", 1);
+  open_document(server.documents, *Uri::parse("file:///empty.qosa"), "", 1);
+  const std::optional<std::string_view> failing[] = {
+      std::nullopt, "null", "[1]", R"({"textDocument":{}})", R"({"textDocument":{"uri":7}})",
+      R"({"textDocument":{"uri":"file:///b.qosa"}})", R"({"textDocument":{"uri":"FILE:///a.qosa"}})",
+  };
+  for (auto p : failing) {
+    EXPECT_EQ(ask("textDocument/semanticTokens/full", p, server), R"({"data":[]})") << p.value_or("none");
+    EXPECT_EQ(ask("textDocument/documentSymbol", p, server), "null") << p.value_or("none");
+  }
+  EXPECT_EQ(ask("textDocument/semanticTokens/full", R"({"textDocument":{"uri":"file:///a.qosa"}})", server),
+            R"({"data":[0,0,3,15,0,0,4,1,8,1,0,2,1,21,0,0,2,1,19,0]})");
+  EXPECT_EQ(ask("textDocument/semanticTokens/full", R"({"textDocument":{"uri":"file:///empty.qosa"}})", server),
+            R"({"data":[]})");
+  EXPECT_EQ(ask("textDocument/documentSymbol", R"({"textDocument":{"uri":"file:///empty.qosa"}})", server),
+            "[]");
+  EXPECT_EQ(ask("textDocument/documentSymbol", R"({"textDocument":{"uri":"file:///a.qosa"}})", server),
+            R"([{"detail":"x","kind":13,"name":"x","range":{"end":{"character":9,"line":0},)"
+            R"("start":{"character":0,"line":0}},"selectionRange":{"end":{"character":5,"line":0},)"
+            R"("start":{"character":4,"line":0}}}])");
+}
+
+}  // namespace
+}  // namespace qosa::lsp
