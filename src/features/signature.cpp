@@ -46,17 +46,6 @@ json::value signature(std::string_view label, json::value parameters, std::strin
 
 json::value parameter(std::string_view label) { return json::object{{"label", label}}; }
 
-// The first maximal run of characters that are not white space.
-std::string_view first_word(std::string_view text) {
-  std::size_t end = 0;
-  while (end < text.size()) {
-    const auto d = support::decode_utf8(text, end);
-    if (support::is_white_space(d.code_point)) break;
-    end += d.length;
-  }
-  return text.substr(0, end);
-}
-
 // The first line that holds `name` and whose lowercased form holds
 // "fonksiyon" or "function". Only lines that hold the name are lowercased,
 // and each line is looked at once.
@@ -92,7 +81,7 @@ std::optional<json::value> declared_signature(std::string_view line, std::string
 
   std::string label = std::string(name) + "(" + std::string(params) + ")";
   if (const std::size_t arrow = line.find("->"); arrow != std::string_view::npos) {
-    const std::string_view ret = first_word(support::trim(line.substr(arrow + 2)));
+    const std::string_view ret = support::until_white_space(support::trim(line.substr(arrow + 2)));
     if (!ret.empty()) label += " -> " + std::string(ret);
   }
   return signature(label, parameter_labels(params), "Function: " + std::string(name));

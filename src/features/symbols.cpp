@@ -26,13 +26,7 @@ namespace {
 std::optional<std::string_view> first_word(std::string_view text) {
   text = support::trim_start(text);
   if (text.empty()) return std::nullopt;
-  std::size_t end = 0;
-  while (end < text.size()) {
-    const auto d = support::decode_utf8(text, end);
-    if (support::is_white_space(d.code_point)) break;
-    end += d.length;
-  }
-  return text.substr(0, end);
+  return support::until_white_space(text);
 }
 
 // The bytes of `text` before its first `c`, trimmed; none without a `c`.

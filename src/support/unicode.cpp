@@ -161,6 +161,16 @@ std::string_view trim_end(std::string_view text) {
   return text.substr(0, end);
 }
 
+std::string_view until_white_space(std::string_view text) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const Decoded d = decode_utf8(text, end);
+    if (is_white_space(d.code_point)) break;
+    end += d.length;
+  }
+  return text.substr(0, end);
+}
+
 std::string_view trim(std::string_view text) { return trim_end(trim_start(text)); }
 
 }  // namespace qosa::support

@@ -26,6 +26,9 @@ void to_lower(std::string_view text, std::string& out);
 
 // Removes White_Space characters from both ends of valid UTF-8 text.
 std::string_view trim(std::string_view text);
+
+// The longest start of valid UTF-8 text without White_Space characters.
+std::string_view until_white_space(std::string_view text);
 std::string_view trim_start(std::string_view text);
 std::string_view trim_end(std::string_view text);
 
