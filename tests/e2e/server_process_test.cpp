@@ -104,6 +104,16 @@ TEST(Session, ClosedStdoutDuringDiagnosticsIsSurvived) {
                                "EOF alındı, sunucu kapatılıyor...\n"}));
 }
 
+TEST(Session, StandardStreamsAreBinary) {
+  // A text-mode stream (Windows' default) would end the input at the 0x1A
+  // and turn the "\r\n" inside the body into "\n", and the "\r\n" of the
+  // answer's header into "\r\r\n".
+  const std::string body = "{\"jsonrpc\":\"2.0\",\r\n\"id\":2,\"method\":\"shutdown\"}";
+  const Outcome o = run_server("Content-Type: a\x1A" "b\r\n" + frame(body));
+  EXPECT_EQ(o.exit_code, 0);
+  EXPECT_EQ(o.out, frame(R"({"jsonrpc":"2.0","id":2,"result":null})"));
+}
+
 TEST(Session, LargeDocuments) {
   std::string text;
   while (text.size() < (3u << 20)) text += "değişken x = { 1 }\\n";
