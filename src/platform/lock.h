@@ -1,12 +1,24 @@
-// A lock that is constant-initialised on every system (std::mutex is not,
-// with mingw's threads), for state that must work before any static
-// initialiser has run: the allocator's statistics. A waiter sleeps on the
-// lock word itself: a futex on Linux, WaitOnAddress on Windows.
+// A lock that is constant-initialised on every system, for state that must
+// work before any static initialiser has run: the allocator's statistics.
 #pragma once
+
+#include <mutex>
+
+#ifndef _WIN32
+
+namespace qosa::platform {
+// glibc's mutex is constant-initialised, and takes no atomic operation
+// while the process has one thread.
+using Lock = std::mutex;
+}  // namespace qosa::platform
+
+#else
 
 #include <atomic>
 #include <cstdint>
 
+// With mingw's threads std::mutex is not constant-initialised: our own lock,
+// whose waiters sleep on the lock word with WaitOnAddress.
 namespace qosa::platform {
 
 // Sleeps while `word` holds `expected`; may return early.
@@ -45,3 +57,5 @@ class Lock {
 };
 
 }  // namespace qosa::platform
+
+#endif  // _WIN32
