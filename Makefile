@@ -3,7 +3,7 @@
 PRESET ?= release
 BUILD  := build/$(PRESET)
 
-.PHONY: all build deps run test bench clean
+.PHONY: all build deps run test bench clean windows test-windows
 
 all: build
 
@@ -23,6 +23,17 @@ test: build
 bench: build
 	@$(BUILD)/bench/qosa-bench-micro
 	@$(BUILD)/bench/qosa-replay $(BUILD)/qosa-lsp
+
+# Windows x86-64 (mingw-w64, static): build/windows/qosa-lsp.exe. Its tests
+# run under wine, in a prefix of their own under build/ (made on first use).
+windows:
+	@scripts/install-deps.sh windows >&2
+	@cmake --preset windows >&2
+	@cmake --build --preset windows >&2
+
+test-windows: windows
+	@test -f build/wine/system.reg || WINEPREFIX=$(CURDIR)/build/wine WINEDEBUG=-all wineboot -i >&2
+	@ctest --preset windows
 
 clean:
 	rm -rf build

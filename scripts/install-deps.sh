@@ -4,6 +4,10 @@ set -eu
 
 packages="cmake ninja-build g++ make pkg-config libboost-json1.81-dev libicu-dev \
 libgtest-dev libgmock-dev libbenchmark-dev"
+# `install-deps.sh windows`: the Windows cross build and wine for its tests.
+if [ "${1:-}" = windows ]; then
+  packages="cmake ninja-build make g++-mingw-w64-x86-64-posix libboost-json1.81-dev googletest wine wine64"
+fi
 
 missing=""
 for p in $packages; do

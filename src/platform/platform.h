@@ -1,5 +1,6 @@
 // The few operating-system services the server needs: raw reads and writes on
-// the standard file descriptors, their binary mode, and process exit.
+// the standard file descriptors, their binary mode, and process exit. Each
+// platform header has one source per system: *_posix.cpp or *_windows.cpp.
 #pragma once
 
 #include <cstddef>
@@ -12,14 +13,16 @@ inline constexpr int stdin_fd = 0;
 inline constexpr int stdout_fd = 1;
 inline constexpr int stderr_fd = 2;
 
-// Reads at most `size` bytes; 0 means end of input. Interrupted reads are
-// retried. The error is the system's error number.
+// Reads at most `size` bytes; 0 means end of input (on Windows also a pipe
+// whose writer is gone). Interrupted reads are retried. The error is the
+// system's error number (errno, or GetLastError on Windows).
 std::expected<std::size_t, int> read_some(int fd, char* buffer, std::size_t size);
 
 // Writes all `size` bytes, retrying interrupted and partial writes.
 std::expected<void, int> write_all(int fd, const char* data, std::size_t size);
 
-// The system's text for an error number, as "Broken pipe (os error 32)".
+// The system's text for an error number, as "Broken pipe (os error 32)"
+// ("The pipe is being closed. (os error 232)" on Windows).
 std::string error_text(int error);
 
 // Puts the three standard descriptors in binary mode where the platform has

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "platform/lock.h"
+
 namespace qosa::runtime {
 
 struct AllocationCounts {
@@ -28,7 +30,7 @@ class AllocationStats {
   AllocationCounts counts() const noexcept;
 
  private:
-  mutable std::mutex mutex_;
+  mutable platform::Lock mutex_;
   AllocationCounts counts_;
 };
 

@@ -1,16 +1,11 @@
-// Unicode character properties and case mapping. The only module (with the
-// URL host step) that talks to ICU, so another build can put tables behind it.
+// Unicode character properties and case mapping, read from the generated
+// tables of support/unicode_data, the same on every platform.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace qosa::support {
-
-// Makes ICU take its memory through the global operator new and delete (and
-// so through the runtime allocator where one is linked). It runs before
-// main; the URL host step calls it too, which also links it in.
-void route_icu_memory();
 
 // The White_Space property.
 bool is_white_space(char32_t c);
@@ -19,7 +14,8 @@ bool is_alphabetic(char32_t c);
 // General categories Nd, Nl and No.
 bool is_numeric(char32_t c);
 
-// Full Unicode lowercase mapping of valid UTF-8 text (İ becomes i and U+0307).
+// Full Unicode lowercase mapping of valid UTF-8 text (İ becomes i and U+0307;
+// a capital sigma that ends a word becomes ς), as ICU's root locale maps.
 std::string to_lower(std::string_view text);
 // The same into `out`, whose memory is reused from call to call.
 void to_lower(std::string_view text, std::string& out);

@@ -1,13 +1,11 @@
 #include "support/url_host.h"
 
-#include <unicode/uidna.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
 
-#include "support/unicode.h"
+#include "support/idna.h"
 #include "support/url_percent.h"
 
 namespace qosa::support::url_detail {
@@ -284,48 +282,6 @@ bool maps_to_lower_case(std::string_view domain) {
     }
   }
   return true;
-}
-
-const UIDNA* uts46() {
-  // Nontransitional processing, bidi and joiner checks; no STD3 rules, no
-  // hyphen and no DNS length checks.
-  static const UIDNA* const idna = [] {
-    route_icu_memory();
-    UErrorCode status = U_ZERO_ERROR;
-    UIDNA* opened = uidna_openUTS46(UIDNA_CHECK_BIDI | UIDNA_CHECK_CONTEXTJ |
-                                        UIDNA_NONTRANSITIONAL_TO_ASCII |
-                                        UIDNA_NONTRANSITIONAL_TO_UNICODE,
-                                    &status);
-    return U_SUCCESS(status) ? opened : nullptr;
-  }();
-  return idna;
-}
-
-constexpr std::uint32_t ignored_idna_errors =
-    UIDNA_ERROR_EMPTY_LABEL | UIDNA_ERROR_LABEL_TOO_LONG | UIDNA_ERROR_DOMAIN_NAME_TOO_LONG |
-    UIDNA_ERROR_LEADING_HYPHEN | UIDNA_ERROR_TRAILING_HYPHEN | UIDNA_ERROR_HYPHEN_3_4;
-
-// Appends the UTS #46 ToASCII form of valid UTF-8 `domain`.
-bool append_domain_to_ascii(std::string& out, std::string_view domain) {
-  const UIDNA* idna = uts46();
-  if (idna == nullptr || domain.size() > INT32_MAX / 4) return false;
-  const std::size_t start = out.size();
-  std::size_t capacity = domain.size() + 64;
-  for (;;) {
-    out.resize(start + capacity);
-    UIDNAInfo info = UIDNA_INFO_INITIALIZER;
-    UErrorCode status = U_ZERO_ERROR;
-    const std::int32_t length = uidna_nameToASCII_UTF8(
-        idna, domain.data(), static_cast<std::int32_t>(domain.size()), out.data() + start,
-        static_cast<std::int32_t>(capacity), &info, &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR && static_cast<std::size_t>(length) > capacity) {
-      capacity = static_cast<std::size_t>(length);
-      continue;
-    }
-    if (U_FAILURE(status) || (info.errors & ~ignored_idna_errors) != 0) return false;
-    out.resize(start + static_cast<std::size_t>(length));
-    return true;
-  }
 }
 
 std::optional<UrlFailure> parse_domain(std::string_view input, std::string& out) {

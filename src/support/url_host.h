@@ -1,4 +1,4 @@
-// The host step of the URL parser: domains (through UTS #46), IPv4 and IPv6
+// The host step of the URL parser: domains (through UTS #46, support/idna), IPv4 and IPv6
 // addresses and the opaque hosts of non-special schemes.
 #pragma once
 

@@ -2,94 +2,16 @@
 // stdout bytes, stderr lines and the exit code.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "common/framing.h"
-
-extern char** environ;
+#include "e2e/server_process.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-struct Outcome {
-  std::string out;
-  Lines err;
-  int exit_code = -1;  // -1 when ended by a signal
-};
-
-std::string temp_path(const char* name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir ? dir : "/tmp") + "/qosa_e2e_" + std::to_string(::getpid()) + "_" + name;
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-Lines split_lines(const std::string& text) {
-  Lines lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    if (nl == std::string::npos) nl = text.size() - 1;
-    lines.push_back(text.substr(start, nl - start + 1));
-    start = nl + 1;
-  }
-  return lines;
-}
-
-// `closed_stdout`: stdout is a pipe whose reading end is already closed.
-// `stdin_path`, when given, is opened as stdin instead of the input.
-Outcome run_server(const std::string& input, bool closed_stdout = false,
-                   const char* stdin_path = nullptr) {
-  const std::string in_path = stdin_path ? stdin_path : temp_path("in");
-  const std::string out_path = temp_path("out"), err_path = temp_path("err");
-  if (!stdin_path) {
-    std::ofstream in(in_path, std::ios::binary);
-    in << input;
-  }
-  int pipe_fds[2] = {-1, -1};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in_path.c_str(), O_RDONLY, 0);
-  if (closed_stdout) {
-    EXPECT_EQ(::pipe(pipe_fds), 0);
-    ::close(pipe_fds[0]);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  }
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  char* argv[] = {const_cast<char*>(QOSA_LSP_PATH), nullptr};
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, QOSA_LSP_PATH, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (pipe_fds[1] >= 0) ::close(pipe_fds[1]);
-  EXPECT_EQ(spawned, 0);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Outcome outcome;
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (!closed_stdout) outcome.out = read_file(out_path);
-  outcome.err = split_lines(read_file(err_path));
-  if (!stdin_path) std::remove(in_path.c_str());
-  std::remove(out_path.c_str());
-  std::remove(err_path.c_str());
-  return outcome;
-}
+using qosa::testing::Lines;
+using qosa::testing::Outcome;
+using qosa::testing::run_server;
 
 using qosa::testing::frame;
 
@@ -156,9 +78,9 @@ TEST(Session, EndsOnEachFatalError) {
 
 TEST(Session, EndsOnAFailedRead) {
   // Reading a directory fails with the system's error.
-  const Outcome o = run_server("", false, "/");
+  const Outcome o = run_server("", false, qosa::testing::directory_path());
   EXPECT_EQ(o.exit_code, 1);
-  EXPECT_EQ(o.err, with_start({"Sunucu hatası: Is a directory (os error 21)\n"}));
+  EXPECT_EQ(o.err, with_start({"Sunucu hatası: " + qosa::testing::directory_read_error() + "\n"}));
 }
 
 TEST(Session, AnswersBeforeAFatalErrorAreWritten) {
@@ -171,15 +93,25 @@ TEST(Session, AnswersBeforeAFatalErrorAreWritten) {
 TEST(Session, ClosedStdoutDuringAResponseIsFatal) {
   const Outcome o = run_server(frame(shutdown) + frame(shutdown), /*closed_stdout=*/true);
   EXPECT_EQ(o.exit_code, 1);
-  EXPECT_EQ(o.err, with_start({"İstek alındı: shutdown\n", "Sunucu hatası: Broken pipe (os error 32)\n"}));
+  EXPECT_EQ(o.err, with_start({"İstek alındı: shutdown\n", "Sunucu hatası: " + qosa::testing::closed_pipe_error() + "\n"}));
 }
 
 TEST(Session, ClosedStdoutDuringDiagnosticsIsSurvived) {
   const Outcome o = run_server(frame(did_open), /*closed_stdout=*/true);
   EXPECT_EQ(o.exit_code, 0);
   EXPECT_EQ(o.err, with_start({"Bildirim alındı: textDocument/didOpen\n", "Döküman açıldı: file:///tmp/a.qosa\n",
-                               "Notification textDocument/didOpen hatası: Broken pipe (os error 32)\n",
+                               "Notification textDocument/didOpen hatası: " + qosa::testing::closed_pipe_error() + "\n",
                                "EOF alındı, sunucu kapatılıyor...\n"}));
+}
+
+TEST(Session, StandardStreamsAreBinary) {
+  // A text-mode stream (Windows' default) would end the input at the 0x1A
+  // and turn the "\r\n" inside the body into "\n", and the "\r\n" of the
+  // answer's header into "\r\r\n".
+  const std::string body = "{\"jsonrpc\":\"2.0\",\r\n\"id\":2,\"method\":\"shutdown\"}";
+  const Outcome o = run_server("Content-Type: a\x1A" "b\r\n" + frame(body));
+  EXPECT_EQ(o.exit_code, 0);
+  EXPECT_EQ(o.out, frame(R"({"jsonrpc":"2.0","id":2,"result":null})"));
 }
 
 TEST(Session, LargeDocuments) {
