@@ -2,6 +2,11 @@
 // dispatch, store and features, on input served in pieces of a size the
 // input chooses. Whatever comes, the loop ends; everything written to stdout
 // is whole frames of JSON, and every stored text is valid UTF-8.
+//
+// The first byte chooses the piece size and, with its top bit, whether the
+// rest is the raw stream or lines that are each framed as one message body,
+// so that mutated messages still reach dispatch and the features.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,8 +45,19 @@ void check_frames(std::string_view out) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace qosa::lsp;
   if (size == 0) return 0;
-  const std::size_t chunk = 1 + data[0] % 64 * 4;
-  testing::StringReader input(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), chunk);
+  const std::size_t chunk = 1 + (data[0] & 0x3F) * 4;
+  std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  std::string stream;
+  if (data[0] & 0x80) {
+    while (!rest.empty()) {
+      const std::size_t nl = std::min(rest.find('\n'), rest.size());
+      stream += testing::frame(rest.substr(0, nl));
+      rest.remove_prefix(std::min(nl + 1, rest.size()));
+    }
+  } else {
+    stream = rest;
+  }
+  testing::StringReader input(std::move(stream), chunk);
   testing::StringWriter output, log;
   Server server;
   (void)run(server, input, output, log);
