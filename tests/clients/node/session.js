@@ -329,7 +329,10 @@ async function main() {
   check('the cancel notification reached the server', stderr.includes('Bildirim alındı: $/cancelRequest'));
 }
 
-main()
+// A server that stops answering fails the session instead of hanging it.
+const watchdog = new Promise((_, reject) => setTimeout(() => reject(new Error('no progress for 120 s')), 120000).unref());
+
+Promise.race([main(), watchdog])
   .catch((error) => fail('session', error && error.stack))
   .finally(() => {
     connection.dispose();
