@@ -3,7 +3,7 @@
 PRESET ?= release
 BUILD  := build/$(PRESET)
 
-.PHONY: all build deps run test bench clean windows test-windows
+.PHONY: all build deps run test test-asan fuzz bench clean windows test-windows
 
 all: build
 
@@ -19,6 +19,19 @@ run: build
 
 test: build
 	@ctest --preset $(PRESET)
+
+# The whole suite built with the address and undefined-behaviour sanitizers.
+test-asan: deps
+	@cmake --preset asan >&2
+	@cmake --build --preset asan >&2
+	@ctest --preset asan
+
+# Every fuzz target for FUZZ_SECONDS seconds each (60 by default), at once.
+fuzz:
+	@scripts/install-deps.sh fuzz >&2
+	@cmake --preset fuzz >&2
+	@cmake --build --preset fuzz >&2
+	@scripts/fuzz.sh
 
 bench: build
 	@$(BUILD)/bench/qosa-bench-micro

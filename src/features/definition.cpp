@@ -1,7 +1,6 @@
 #include "features/definition.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "features/tables.h"
@@ -14,8 +13,7 @@ namespace {
 
 // First occurrence of `needle` in text[0, limit), or npos.
 std::size_t find_before(std::string_view text, std::string_view needle, std::size_t limit) {
-  const void* hit = ::memmem(text.data(), limit, needle.data(), needle.size());
-  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+  return text.substr(0, limit).find(needle);
 }
 
 }  // namespace

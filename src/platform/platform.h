@@ -14,11 +14,13 @@ inline constexpr int stdout_fd = 1;
 inline constexpr int stderr_fd = 2;
 
 // Reads at most `size` bytes; 0 means end of input (on Windows also a pipe
-// whose writer is gone). Interrupted reads are retried. The error is the
-// system's error number (errno, or GetLastError on Windows).
+// whose writer is gone). Interrupted reads are retried, and on a non-blocking
+// descriptor the read waits for input. The error is the system's error number
+// (errno, or GetLastError on Windows).
 std::expected<std::size_t, int> read_some(int fd, char* buffer, std::size_t size);
 
-// Writes all `size` bytes, retrying interrupted and partial writes.
+// Writes all `size` bytes, retrying interrupted and partial writes and
+// waiting on a non-blocking descriptor that is full.
 std::expected<void, int> write_all(int fd, const char* data, std::size_t size);
 
 // The system's text for an error number, as "Broken pipe (os error 32)"

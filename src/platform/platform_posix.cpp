@@ -5,15 +5,35 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <poll.h>
 #include <unistd.h>
 
 namespace qosa::platform {
+
+namespace {
+
+bool would_block(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+// An editor or shell may hand over a non-blocking descriptor: where a read or
+// write would block, wait until it would not. A hang-up or error wakes the
+// wait too, and the retried call then reports it.
+std::expected<void, int> wait_until(int fd, short events) {
+  pollfd p{fd, events, 0};
+  for (;;) {
+    if (::poll(&p, 1, -1) >= 0) return {};
+    if (errno != EINTR) return std::unexpected(errno);
+  }
+}
+
+}  // namespace
 
 std::expected<std::size_t, int> read_some(int fd, char* buffer, std::size_t size) {
   for (;;) {
     const ssize_t n = ::read(fd, buffer, size);
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) return std::unexpected(errno);
+    if (errno == EINTR) continue;
+    if (!would_block(errno)) return std::unexpected(errno);
+    if (auto ready = wait_until(fd, POLLIN); !ready) return std::unexpected(ready.error());
   }
 }
 
@@ -22,7 +42,9 @@ std::expected<void, int> write_all(int fd, const char* data, std::size_t size) {
     const ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::unexpected(errno);
+      if (!would_block(errno)) return std::unexpected(errno);
+      if (auto ready = wait_until(fd, POLLOUT); !ready) return std::unexpected(ready.error());
+      continue;
     }
     data += n;
     size -= static_cast<std::size_t>(n);
