@@ -3,7 +3,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make pkg-config libboost-json1.81-dev libicu-dev \
-libgtest-dev libgmock-dev libbenchmark-dev"
+libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev"
 
 missing=""
 for p in $packages; do

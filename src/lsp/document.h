@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,6 +39,14 @@ const Document& open_document(DocumentStore& store, Uri uri, std::string text, s
 const Document* apply_changes(DocumentStore& store, std::string_view uri,
                               std::vector<TextDocumentContentChangeEvent> changes,
                               std::int32_t version);
+
+// The same on changes the caller keeps: a whole-text change swaps its text
+// with the document's, so the replaced text's memory comes back in the change
+// for reuse. Ranged changes find their positions through a line index kept
+// up to date across the list, so no change walks the lines before it.
+const Document* apply_changes_in_place(DocumentStore& store, std::string_view uri,
+                                       std::span<TextDocumentContentChangeEvent> changes,
+                                       std::int32_t version);
 
 const Document* get_document(const DocumentStore& store, std::string_view uri);
 
