@@ -1,9 +1,9 @@
 #include "lexer/keywords.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace qosa::lexer {
@@ -14,15 +14,39 @@ struct Keyword {
   TokenKind kind;
 };
 
-// The first eight bytes as one number, first byte most significant, so that
-// comparing heads orders texts of one length by their bytes.
+// The first eight bytes as one number, first byte least significant (the
+// order of a little-endian load), the rest zero.
 constexpr std::uint64_t head_of(std::string_view text) {
   std::uint64_t head = 0;
   const std::size_t n = text.size() < 8 ? text.size() : 8;
   for (std::size_t i = 0; i < n; ++i) {
-    head |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * (7 - i));
+    head |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
   }
   return head;
+}
+
+std::uint32_t load32(const char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+// head_of at run time: whole loads where the word is long enough.
+std::uint64_t load_head(std::string_view word) {
+  const char* p = word.data();
+  const std::size_t n = word.size();
+  if (n >= 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+  }
+  if (n >= 4) {
+    // Two loads that overlap in the middle.
+    return load32(p) | static_cast<std::uint64_t>(load32(p + n - 4)) << (8 * (n - 4));
+  }
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+  return v;
 }
 
 constexpr std::size_t count_keyword_texts() {
@@ -37,12 +61,7 @@ constexpr std::size_t count_keyword_texts() {
 
 constexpr std::size_t kKeywordCount = count_keyword_texts();
 
-constexpr bool by_length_then_bytes(const Keyword& a, const Keyword& b) {
-  if (a.text.size() != b.text.size()) return a.text.size() < b.text.size();
-  return a.text < b.text;
-}
-
-// Every keyword text, ordered by byte length and then by bytes.
+// Every keyword text, in table order.
 constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {
   std::array<Keyword, kKeywordCount> out{};
   std::size_t n = 0;
@@ -51,33 +70,50 @@ constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {
     if (!row.text.empty()) out[n++] = {row.text, row.kind};
     if (!row.text2.empty()) out[n++] = {row.text2, row.kind};
   }
-  std::sort(out.begin(), out.end(), by_length_then_bytes);
   return out;
 }();
 
-constexpr std::size_t kMaxLength = kKeywords.back().text.size();
-
-// The heads of kKeywords, packed together so that a search reads few cache lines.
-constexpr std::array<std::uint64_t, kKeywordCount> kHeads = [] {
-  std::array<std::uint64_t, kKeywordCount> heads{};
-  for (std::size_t i = 0; i < kKeywordCount; ++i) heads[i] = head_of(kKeywords[i].text);
-  return heads;
+constexpr std::size_t kMaxLength = [] {
+  std::size_t longest = 0;
+  for (const auto& k : kKeywords) longest = k.text.size() > longest ? k.text.size() : longest;
+  return longest;
 }();
 
-// kFirst[len] .. kFirst[len + 1] are the keywords of byte length `len`.
-constexpr std::array<std::uint16_t, kMaxLength + 2> kFirst = [] {
-  std::array<std::uint16_t, kMaxLength + 2> first{};
-  std::size_t k = 0;
-  for (std::size_t len = 0; len <= kMaxLength + 1; ++len) {
-    while (k < kKeywordCount && kKeywords[k].text.size() < len) ++k;
-    first[len] = static_cast<std::uint16_t>(k);
+// An open-addressing hash table over (head, length): one multiply and, for
+// most identifiers, one look at an empty or different slot. Texts of up to
+// eight bytes are equal when head and length are; longer ones compare the rest.
+constexpr std::size_t kSlotBits = 9;
+constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+static_assert(kKeywordCount * 2 <= kSlots, "the keyword table should stay at most half full");
+
+struct Slot {
+  std::uint64_t head = 0;
+  std::uint16_t keyword = 0;
+  std::uint8_t length = 0;  // 0 for an empty slot
+  TokenKind kind = TokenKind::Eof;
+};
+
+constexpr std::size_t slot_of(std::uint64_t head, std::size_t length) {
+  return static_cast<std::size_t>(((head ^ length) * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits));
+}
+
+constexpr std::array<Slot, kSlots> kTable = [] {
+  std::array<Slot, kSlots> table{};
+  for (std::size_t k = 0; k < kKeywordCount; ++k) {
+    const std::string_view text = kKeywords[k].text;
+    std::size_t i = slot_of(head_of(text), text.size());
+    while (table[i].length != 0) i = (i + 1) % kSlots;
+    table[i] = Slot{head_of(text), static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(text.size()),
+                    kKeywords[k].kind};
   }
-  return first;
+  return table;
 }();
 
 constexpr bool texts_are_unique() {
-  for (std::size_t i = 1; i < kKeywordCount; ++i) {
-    if (kKeywords[i - 1].text == kKeywords[i].text) return false;
+  for (std::size_t i = 0; i < kKeywordCount; ++i) {
+    for (std::size_t j = i + 1; j < kKeywordCount; ++j) {
+      if (kKeywords[i].text == kKeywords[j].text) return false;
+    }
   }
   return true;
 }
@@ -105,23 +141,15 @@ constexpr std::array<std::string_view, count_two_word_texts()> kFirstWords = [] 
 std::optional<TokenKind> find_keyword(std::string_view word) {
   const std::size_t len = word.size();
   if (len == 0 || len > kMaxLength) return std::nullopt;
-  if (kFirst[len] == kFirst[len + 1]) return std::nullopt;
-  const std::uint64_t head = head_of(word);
-  // Texts of one length are in byte order, so their heads are sorted too.
-  // A lower bound without branches: which half to keep is unpredictable.
-  const std::size_t end = kFirst[len + 1];
-  std::size_t i = kFirst[len];
-  for (std::size_t count = end - i; count > 1;) {
-    const std::size_t half = count / 2;
-    i = kHeads[i + half] < head ? i + half : i;
-    count -= half;
+  const std::uint64_t head = load_head(word);
+  for (std::size_t i = slot_of(head, len);; i = (i + 1) % kSlots) {
+    const Slot& slot = kTable[i];
+    if (slot.length == 0) return std::nullopt;
+    if (slot.head == head && slot.length == len &&
+        (len <= 8 || word.substr(8) == kKeywords[slot.keyword].text.substr(8))) {
+      return slot.kind;
+    }
   }
-  i += kHeads[i] < head;
-  // Texts longer than eight bytes may share a head.
-  for (; i < end && kHeads[i] == head; ++i) {
-    if (len <= 8 || word.substr(8) == kKeywords[i].text.substr(8)) return kKeywords[i].kind;
-  }
-  return std::nullopt;
 }
 
 bool starts_two_word_keyword(std::string_view word) {

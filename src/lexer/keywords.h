@@ -1,4 +1,4 @@
-// Keyword lookup: the keyword texts of token_kinds.def, grouped by byte length.
+// Keyword lookup: the keyword texts of token_kinds.def in a hash table.
 #pragma once
 
 #include <optional>

@@ -89,6 +89,8 @@ void parse_and_read(const std::string& text) {
   std::size_t printed = 0;
   for (const Stmt* stmt : result.statements) printed += print_stmt(*stmt).size();
   EXPECT_GE(printed, result.statements.size()) << text;
+  // The parse that releases each statement at once reads the same statements.
+  EXPECT_EQ(parse_source_released(text), result.statements.size()) << text;
 }
 
 TEST(RandomInputs, RandomBytes) {
