@@ -82,7 +82,7 @@ constexpr std::size_t kMaxLength = [] {
 // An open-addressing hash table over (head, length): one multiply and, for
 // most identifiers, one look at an empty or different slot. Texts of up to
 // eight bytes are equal when head and length are; longer ones compare the rest.
-constexpr std::size_t kSlotBits = 9;
+constexpr std::size_t kSlotBits = 10;
 constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 static_assert(kKeywordCount * 2 <= kSlots, "the keyword table should stay at most half full");
 

@@ -93,6 +93,11 @@ class Arena {
     chunks_.push_back(std::move(keep));
   }
 
+  // Whether more than `bytes` are in use, or more than one chunk is held.
+  bool holds_more_than(std::size_t bytes) const {
+    return chunks_.size() > 1 || static_cast<std::size_t>(ptr_ - current_) > bytes;
+  }
+
   // Bytes taken from the system, used or not.
   std::size_t bytes_reserved() const { return reserved_; }
 

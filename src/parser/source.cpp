@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace qosa::parser {
 
@@ -27,8 +28,12 @@ Parser parser_at(std::string_view text, Arena& arena) {
   return parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), arena);
 }
 
-// Nothing refers to a statement once read: its nodes go at once.
+// Nothing refers to a statement once read, so its nodes may go at once; they
+// go together with those of the statements before it once they fill a page
+// or so, which keeps small statements from paying for the release each.
 void release_statement(Parser& parser, Arena& arena) {
+  constexpr std::size_t kept_bytes = 16 << 10;
+  if (!arena.holds_more_than(kept_bytes)) return;
   arena.clear();
   parser.file_name = keep_text(parser, parser.lexer.source().name);
 }
@@ -101,10 +106,19 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     moved.reach = static_cast<std::size_t>(end);
     moved.line = static_cast<std::uint64_t>(static_cast<std::int64_t>(e.line) + lines);
     out.push_back(moved);
-    statements += e.statement;
+    statements += e.statements;
     return true;
   };
+  // The run being read by the parser; its hash is taken when it is complete.
+  std::optional<Entry> open;
+  auto close = [&] {
+    if (!open) return;
+    open->hash = hash_bytes(text.substr(open->region_start, open->reach - open->region_start));
+    out.push_back(*open);
+    open.reset();
+  };
   auto finish = [&] {
+    close();
     cache.entries_.swap(out);
     cache.text_size_ = text.size();
     return statements;
@@ -132,6 +146,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     if (found != old.end() && static_cast<std::ptrdiff_t>(found->start) == old_start &&
         found->column == at.column) {
       const auto lines = static_cast<std::int64_t>(at.line) - static_cast<std::int64_t>(found->line);
+      close();
       auto m = found;
       while (m != old.end() && reuse(*m, shift, lines)) ++m;
       if (m == old.end()) return finish();
@@ -146,17 +161,18 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     }
     const Stmt* stmt = parse_statement(parser);
     const std::size_t reach = parser.lexer.reach();
-    Entry e;
-    e.region_start = out.empty() ? 0 : at.offset;
-    e.start = at.offset;
-    e.reach = std::min(reach, text.size());
-    e.to_end = reach >= text.size();
-    e.statement = stmt != nullptr;
-    e.line = at.line;
-    e.column = at.column;
-    e.hash = hash_bytes(text.substr(e.region_start, e.reach - e.region_start));
-    out.push_back(e);
-    statements += e.statement;
+    if (!open || at.offset - open->start >= cache.run_bytes_) {
+      close();
+      open = Entry{};
+      open->region_start = out.empty() ? 0 : at.offset;
+      open->start = at.offset;
+      open->line = at.line;
+      open->column = at.column;
+    }
+    open->reach = std::min(reach, text.size());
+    open->to_end = reach >= text.size();
+    open->statements += stmt != nullptr;
+    statements += stmt != nullptr;
     advance(parser);
     release_statement(parser, arena);
   }

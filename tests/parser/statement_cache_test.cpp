@@ -1,6 +1,7 @@
 // The released parse with a statement cache must read, after any edit, the
-// statements a fresh parse of the new text reads: same count, and every
-// statement starting at the same token, line and column.
+// statements a fresh parse of the new text reads: same count, and (with one
+// statement a run) every statement starting at the same token, line and
+// column.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -33,13 +34,14 @@ const char* const kEdits[] = {"", "{", "}", "\n", " ", "/*", "*/", "\"", "\"\"\"
 struct Started {
   std::size_t start;
   std::uint64_t line, column;
-  bool statement, to_end;
+  std::uint32_t statements;
+  bool to_end;
   bool operator==(const Started&) const = default;
 };
 
 std::vector<Started> starts(const StatementCache& cache) {
   std::vector<Started> out;
-  for (const auto& e : cache.entries()) out.push_back({e.start, e.line, e.column, e.statement, e.to_end});
+  for (const auto& e : cache.entries()) out.push_back({e.start, e.line, e.column, e.statements, e.to_end});
   return out;
 }
 
@@ -49,7 +51,10 @@ TEST(StatementCache, EditsReadWhatAFreshParseReads) {
     std::string text;
     const int pieces = 1 + static_cast<int>(random() % 30);
     for (int i = 0; i < pieces; ++i) text += kPieces[random() % std::size(kPieces)];
-    StatementCache cache;
+    // One statement a run, so that every run can be compared with a fresh
+    // parse's; and runs of the usual size, for the count.
+    StatementCache cache(0);
+    StatementCache runs;
     for (int edit = 0; edit < 60; ++edit) {
       const std::size_t at = text.empty() ? 0 : random() % (text.size() + 1);
       const std::size_t length = std::min<std::size_t>(random() % 6, text.size() - at);
@@ -62,8 +67,9 @@ TEST(StatementCache, EditsReadWhatAFreshParseReads) {
         text.erase(at, 1);
       }
       const std::size_t count = parse_source_released(text, cache);
-      StatementCache fresh;
+      StatementCache fresh(0);
       ASSERT_EQ(count, parse_source_released(text, fresh)) << text;
+      ASSERT_EQ(count, parse_source_released(text, runs)) << text;
       ASSERT_EQ(count, parse_source(text).statements.size()) << text;
       ASSERT_EQ(starts(cache), starts(fresh)) << text;
     }
