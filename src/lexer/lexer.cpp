@@ -1,6 +1,7 @@
 #include "lexer/lexer.h"
 
 #include <bit>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -75,7 +76,7 @@ Lexer::Char Lexer::char_at(std::size_t i) const {
   return {d->code_point, d->length};
 }
 
-std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
+[[gnu::always_inline]] inline std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
   const auto b = static_cast<unsigned char>(text_[i]);
   if (b < 0x80) {
     length = 1;
@@ -214,13 +215,13 @@ std::string& Lexer::escape_buffer() {
   return buffer;
 }
 
-Lexeme Lexer::single(TokenKind kind, std::size_t chars) {
+[[gnu::always_inline]] inline Lexeme Lexer::single(TokenKind kind, std::size_t chars) {
   pos_ += chars;
   column_ += chars;
   return make(kind);
 }
 
-Lexeme Lexer::scan_token() {
+[[gnu::always_inline]] inline Lexeme Lexer::scan_token() {
   if (at_end()) return make(TokenKind::Eof);
   const auto b = static_cast<unsigned char>(text_[pos_]);
   // Words are most tokens: no detour through the switch for them.
@@ -267,7 +268,7 @@ Lexeme Lexer::scan_token() {
   return make(kRejected);
 }
 
-Lexeme Lexer::scan_identifier() {
+[[gnu::always_inline]] inline Lexeme Lexer::scan_identifier() {
   const char* const s = text_.data();
   const std::size_t start = pos_;
   const std::size_t n = text_.size();
@@ -302,7 +303,7 @@ Lexeme Lexer::scan_identifier() {
 
   // "her biri" and "veya eğer": look past one space at a run of letters. The
   // lexer's own position moves only when the two words form a keyword.
-  if (byte_at(pos_) == ' ' && starts_two_word_keyword(word)) {
+  if (starts_two_word_keyword(word) && byte_at(pos_) == ' ') {
     std::size_t p = pos_ + 1;
     std::uint64_t letters = 0;
     while (p < n) {
@@ -321,7 +322,15 @@ Lexeme Lexer::scan_identifier() {
     }
   }
 
-  if (auto kind = find_keyword(word)) return make(*kind);
+  // The word's head in one load where the text goes on far enough.
+  std::uint64_t head;
+  if (n - start >= 8) {
+    std::memcpy(&head, s + start, 8);
+    if (word.size() < 8) head &= (std::uint64_t{1} << (8 * word.size())) - 1;
+  } else {
+    head = keyword_detail::load_head(word);
+  }
+  if (auto kind = find_keyword(word, head)) return make(*kind);
   Lexeme token;
   token.kind = TokenKind::Identifier;
   token.text = word;
