@@ -23,36 +23,49 @@ const std::string& program(KeywordLanguage language) {
   return language == KeywordLanguage::Turkish ? turkish : english;
 }
 
-// Lexes the whole text and returns the number of tokens before the end.
-std::size_t lex(const std::string& text, std::uint64_t* end_line = nullptr) {
+// Lexes the whole text and returns the number of tokens before the end:
+// as the parser reads them (views), or as Token values with their own strings.
+enum class Form { lexemes, tokens };
+
+std::size_t lex(const std::string& text, Form form, std::uint64_t* end_line = nullptr) {
   Lexer lexer = qosa::lexer::lexer_new(text, SourceName{"<stdin>", 0});
   std::size_t tokens = 0;
   for (;;) {
-    const auto token = lexer.next_token();
-    if (token.kind == TokenKind::Eof) break;
-    benchmark::DoNotOptimize(token);
+    TokenKind kind;
+    if (form == Form::lexemes) {
+      const auto lexeme = lexer.next_lexeme();
+      benchmark::DoNotOptimize(lexeme);
+      kind = lexeme.kind;
+    } else {
+      const auto token = lexer.next_token();
+      benchmark::DoNotOptimize(token);
+      kind = token.kind;
+    }
+    if (kind == TokenKind::Eof) break;
     ++tokens;
   }
-  if (end_line) *end_line = lexer.last_span().line;
+  if (end_line) *end_line = lexer.last_place().line;
   return tokens;
 }
 
-void lex_program(benchmark::State& state, KeywordLanguage language) {
+void lex_program(benchmark::State& state, KeywordLanguage language, Form form) {
   const std::string& text = program(language);
   // An early end of input would make the figure meaningless.
   std::uint64_t end_line = 0;
-  const std::size_t tokens = lex(text, &end_line);
+  const std::size_t tokens = lex(text, form, &end_line);
   if (end_line != static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1) {
     state.SkipWithError("the generated program stops before its end");
     return;
   }
-  for (auto _ : state) benchmark::DoNotOptimize(lex(text));
+  for (auto _ : state) benchmark::DoNotOptimize(lex(text, form));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
   state.counters["tokens"] = static_cast<double>(tokens);
   state.counters["bytes"] = static_cast<double>(text.size());
 }
 
-BENCHMARK_CAPTURE(lex_program, turkish, KeywordLanguage::Turkish)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(lex_program, english, KeywordLanguage::English)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lex_program, turkish, KeywordLanguage::Turkish, Form::lexemes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lex_program, english, KeywordLanguage::English, Form::lexemes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lex_program, turkish_tokens, KeywordLanguage::Turkish, Form::tokens)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(lex_program, english_tokens, KeywordLanguage::English, Form::tokens)->Unit(benchmark::kMillisecond);
 
 }  // namespace

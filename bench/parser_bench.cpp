@@ -46,6 +46,18 @@ void parse_program(benchmark::State& state, KeywordLanguage language, Constructs
       static_cast<double>(first.arena->bytes_reserved()) / static_cast<double>(text.size());
 }
 
+// The parse behind the diagnostics: the same statements, each released at once.
+void parse_released(benchmark::State& state, KeywordLanguage language, Constructs constructs) {
+  const std::string& text = program(language, constructs);
+  for (auto _ : state) benchmark::DoNotOptimize(qosa::parser::parse_source_released(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+BENCHMARK_CAPTURE(parse_released, turkish, KeywordLanguage::Turkish, Constructs::Core)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parse_released, english, KeywordLanguage::English, Constructs::Core)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK_CAPTURE(parse_program, turkish, KeywordLanguage::Turkish, Constructs::Core)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(parse_program, english, KeywordLanguage::English, Constructs::Core)
@@ -63,6 +75,30 @@ std::string repeat(std::string_view piece, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) out += piece;
   return out;
 }
+
+// Statement-dense text: 10 MB of "a ", one statement per two bytes.
+const std::string& dense_text() {
+  static const std::string text = repeat("a ", 5u << 20);
+  return text;
+}
+
+void parse_dense(benchmark::State& state) {
+  const std::string& text = dense_text();
+  ParseResult first = parse_source(text);
+  for (auto _ : state) benchmark::DoNotOptimize(parse_source(text).statements.data());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["tree_per_text"] =
+      static_cast<double>(first.arena->bytes_reserved()) / static_cast<double>(text.size());
+}
+
+void parse_dense_released(benchmark::State& state) {
+  const std::string& text = dense_text();
+  for (auto _ : state) benchmark::DoNotOptimize(qosa::parser::parse_source_released(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+BENCHMARK(parse_dense)->Unit(benchmark::kMillisecond);
+BENCHMARK(parse_dense_released)->Unit(benchmark::kMillisecond);
 
 // Time per byte should stay flat from 10^4 to 10^6 levels.
 // Within `head` and `tail`, so that patterns and attribute arguments nest.

@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make pkg-config libboost-json1.81-dev libicu-dev \
-libgtest-dev libgmock-dev libbenchmark-dev neovim"
+libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev neovim"
 if [ "${1:-}" = "fuzz" ]; then
   # clang-14 cannot compile std::expected; libFuzzer comes with the runtime.
   packages="$packages clang-19 libclang-rt-19-dev"

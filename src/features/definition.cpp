@@ -55,7 +55,7 @@ std::optional<Range> find_declaration(std::string_view word, std::string_view te
 std::optional<Location> find_definition(std::string_view word, std::string_view text,
                                         std::string_view uri) {
   // The front end runs over every text the search reads; its tree is not consulted.
-  { const parser::ParseResult unread = parser::parse_source(text); }
+  parser::parse_source_released(text);
   const auto range = find_declaration(word, text);
   if (!range) return std::nullopt;
   auto parsed = Uri::parse(uri);

@@ -1,5 +1,12 @@
 #include "lexer/lexer.h"
 
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "lexer/keywords.h"
 #include "lexer/number.h"
 #include "support/utf8.h"
@@ -19,16 +26,35 @@ bool is_hex_digit(int b) {
   return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
 }
 
-Token make(TokenKind kind) {
-  Token token;
+#if defined(__SSE2__)
+// Bytes of `x` in [lo, hi], compared without sign.
+inline __m128i in_range(__m128i x, char lo, char hi) {
+  const __m128i t = _mm_sub_epi8(x, _mm_set1_epi8(lo));
+  return _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(static_cast<char>(hi - lo))), t);
+}
+
+inline __m128i load16(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Bit i set when byte i of the 16 at `p` is an ASCII letter, digit or "_".
+inline unsigned ascii_identifier_mask(const char* p) {
+  const __m128i x = load16(p);
+  const __m128i letter = in_range(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 'z');
+  const __m128i digit = in_range(x, '0', '9');
+  const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), underscore)));
+}
+#endif
+
+Lexeme make(TokenKind kind) {
+  Lexeme token;
   token.kind = kind;
   return token;
 }
 
-Token make_string(std::string value) {
-  Token token;
+Lexeme make_string(std::string_view value) {
+  Lexeme token;
   token.kind = TokenKind::String;
-  token.text = std::move(value);
+  token.text = value;
   return token;
 }
 
@@ -38,6 +64,9 @@ Lexer::Lexer(std::string_view text, SourceName source)
     : text_(text), classes_(&char_class_table()), source_(std::move(source)) {
   last_span_.file = source_.name;
   last_span_.flag = source_.flag;
+  // Past the small-string size, so that views stay valid when the lexer is
+  // moved (the heap buffer moves with it).
+  for (auto& buffer : escaped_) buffer.reserve(64);
   if (text_.size() > 2 && text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
 }
 
@@ -47,11 +76,16 @@ Lexer::Char Lexer::char_at(std::size_t i) const {
   return {d->code_point, d->length};
 }
 
-std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
+[[gnu::always_inline]] inline std::uint8_t Lexer::classes_at(std::size_t i, std::size_t& length) const {
   const auto b = static_cast<unsigned char>(text_[i]);
   if (b < 0x80) {
     length = 1;
     return (*classes_)[b];
+  }
+  // Two-byte characters (the Turkish letters among them) straight from the table.
+  if (b >= 0xC2 && b <= 0xDF && i + 1 < text_.size() && support::is_utf8_continuation(static_cast<unsigned char>(text_[i + 1]))) {
+    length = 2;
+    return (*classes_)[(static_cast<char32_t>(b & 0x1F) << 6) | (static_cast<unsigned char>(text_[i + 1]) & 0x3F)];
   }
   const Char c = char_at(i);
   length = c.length;
@@ -90,6 +124,16 @@ void Lexer::count_through(std::size_t end) {
     if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
       ++i;
       ++column;
+#if defined(__SSE2__)
+      // Indentation: the rest of a run of spaces at once.
+      if (n - i >= 16) {
+        const auto spaces = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(load16(s + i), _mm_set1_epi8(' '))));
+        const auto run = static_cast<unsigned>(std::countr_one(spaces));
+        i += run;
+        column += run;
+      }
+#endif
     } else if (b == '\n') {
       ++i;
       ++line_;
@@ -98,6 +142,22 @@ void Lexer::count_through(std::size_t end) {
       // Up to the line break, which stays unread.
       i += 2;
       column += 2;
+#if defined(__SSE2__)
+      // Sixteen bytes at a time up to the break; a column per byte that
+      // does not continue a character.
+      while (n - i >= 16) {
+        const __m128i x = load16(s + i);
+        const auto breaks = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\r')))));
+        const auto continuations =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(-64))));
+        const unsigned take = breaks ? static_cast<unsigned>(std::countr_zero(breaks)) : 16u;
+        const unsigned below = take == 16 ? 0xFFFFu : (1u << take) - 1;
+        column += take - static_cast<unsigned>(std::popcount(continuations & below));
+        i += take;
+        if (breaks) break;
+      }
+#endif
       while (i < n && s[i] != '\n' && s[i] != '\r') {
         column += !support::is_utf8_continuation(static_cast<unsigned char>(s[i]));
         ++i;
@@ -123,26 +183,49 @@ void Lexer::count_through(std::size_t end) {
   column_ = column;
 }
 
-Token Lexer::next_token() {
+Lexeme Lexer::next_lexeme() {
   skip_trivia();
   const std::uint64_t line = line_;
   const std::uint64_t column = column_;
-  Token token = scan_token();
-  last_span_.line = line;
-  last_span_.column = column;
-  last_span_.length = column_ > column ? column_ - column : 1;
+  last_place_.offset = pos_;
+  const Lexeme token = scan_token();
+  last_place_.line = line;
+  last_place_.column = column;
+  last_place_.length = column_ > column ? column_ - column : 1;
   return token;
 }
 
-Token Lexer::single(TokenKind kind, std::size_t chars) {
+Token Lexer::next_token() {
+  const Lexeme lexeme = next_lexeme();
+  last_span_.line = last_place_.line;
+  last_span_.column = last_place_.column;
+  last_span_.length = last_place_.length;
+  Token token;
+  token.kind = lexeme.kind;
+  token.text.assign(lexeme.text);
+  token.integer = lexeme.integer;
+  token.floating = lexeme.floating;
+  return token;
+}
+
+std::string& Lexer::escape_buffer() {
+  std::string& buffer = escaped_[escaped_turn_];
+  escaped_turn_ ^= 1u;
+  buffer.clear();
+  return buffer;
+}
+
+[[gnu::always_inline]] inline Lexeme Lexer::single(TokenKind kind, std::size_t chars) {
   pos_ += chars;
   column_ += chars;
   return make(kind);
 }
 
-Token Lexer::scan_token() {
+[[gnu::always_inline]] inline Lexeme Lexer::scan_token() {
   if (at_end()) return make(TokenKind::Eof);
   const auto b = static_cast<unsigned char>(text_[pos_]);
+  // Words are most tokens: no detour through the switch for them.
+  if (b < 0x80 && ((*classes_)[b] & kIdentStart)) return scan_identifier();
   const int next = byte_at(pos_ + 1);
   switch (b) {
     case '+': return single(TokenKind::Plus, 1);
@@ -185,7 +268,7 @@ Token Lexer::scan_token() {
   return make(kRejected);
 }
 
-Token Lexer::scan_identifier() {
+[[gnu::always_inline]] inline Lexeme Lexer::scan_identifier() {
   const char* const s = text_.data();
   const std::size_t start = pos_;
   const std::size_t n = text_.size();
@@ -193,6 +276,16 @@ Token Lexer::scan_identifier() {
   std::size_t i = pos_;
   std::uint64_t chars = 0;
   while (i < n) {
+#if defined(__SSE2__)
+    // Runs of ASCII letters, digits and "_" sixteen bytes at a time.
+    if (n - i >= 16) {
+      const unsigned run = static_cast<unsigned>(std::countr_one(ascii_identifier_mask(s + i)));
+      i += run;
+      chars += run;
+      if (run == 16) continue;
+    }
+    if (i >= n) break;
+#endif
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
       if (!(table[b] & kIdentContinue)) break;
@@ -210,7 +303,7 @@ Token Lexer::scan_identifier() {
 
   // "her biri" and "veya eğer": look past one space at a run of letters. The
   // lexer's own position moves only when the two words form a keyword.
-  if (byte_at(pos_) == ' ' && starts_two_word_keyword(word)) {
+  if (starts_two_word_keyword(word) && byte_at(pos_) == ' ') {
     std::size_t p = pos_ + 1;
     std::uint64_t letters = 0;
     while (p < n) {
@@ -219,6 +312,7 @@ Token Lexer::scan_identifier() {
       p += len;
       ++letters;
     }
+    peeked_ = std::max(peeked_, p + kLookahead);
     if (letters > 0) {
       if (auto kind = find_keyword(text_.substr(start, p - start))) {
         pos_ = p;
@@ -228,14 +322,22 @@ Token Lexer::scan_identifier() {
     }
   }
 
-  if (auto kind = find_keyword(word)) return make(*kind);
-  Token token;
+  // The word's head in one load where the text goes on far enough.
+  std::uint64_t head;
+  if (n - start >= 8) {
+    std::memcpy(&head, s + start, 8);
+    if (word.size() < 8) head &= (std::uint64_t{1} << (8 * word.size())) - 1;
+  } else {
+    head = keyword_detail::load_head(word);
+  }
+  if (auto kind = find_keyword(word, head)) return make(*kind);
+  Lexeme token;
   token.kind = TokenKind::Identifier;
-  token.text.assign(word);
+  token.text = word;
   return token;
 }
 
-Token Lexer::scan_number() {
+Lexeme Lexer::scan_number() {
   const std::size_t start = pos_;
   const std::size_t n = text_.size();
   const Char first = char_at(pos_);
@@ -248,7 +350,7 @@ Token Lexer::scan_number() {
     const std::size_t digits = pos_;
     while (pos_ < n && is_hex_digit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
     column_ += pos_ - digits;
-    Token token = make(TokenKind::Integer);
+    Lexeme token = make(TokenKind::Integer);
     if (pos_ == digits) return token;  // "0x" alone is 0
     const auto value = parse_hex(text_.substr(digits, pos_ - digits));
     if (!value) return make(kRejected);
@@ -281,18 +383,18 @@ Token Lexer::scan_number() {
   if (is_float) {
     const auto value = parse_float(literal);
     if (!value) return make(kRejected);
-    Token token = make(TokenKind::Float);
+    Lexeme token = make(TokenKind::Float);
     token.floating = *value;
     return token;
   }
   const auto value = parse_decimal(literal);
   if (!value) return make(kRejected);
-  Token token = make(TokenKind::Integer);
+  Lexeme token = make(TokenKind::Integer);
   token.integer = *value;
   return token;
 }
 
-Token Lexer::scan_double_quoted() {
+Lexeme Lexer::scan_double_quoted() {
   if (byte_at(pos_ + 1) != '"') return scan_quoted('"');
   if (byte_at(pos_ + 2) == '"') return scan_raw_string();
   pos_ += 2;
@@ -300,13 +402,14 @@ Token Lexer::scan_double_quoted() {
   return make_string({});
 }
 
-Token Lexer::scan_quoted(char quote) {
+Lexeme Lexer::scan_quoted(char quote) {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
   std::size_t i = pos_ + 1;
   std::uint64_t line = line_;
   std::uint64_t column = column_ + 1;
-  std::string value;
+  std::string* value = nullptr;  // taken at the first escape
+  const std::size_t first = i;
   std::size_t segment = i;  // start of the bytes not yet copied into `value`
   bool closed = false;
   while (i < n) {
@@ -340,14 +443,19 @@ Token Lexer::scan_quoted(char quote) {
       ++column;
       continue;
     }
-    value.append(s + segment, i - segment);
-    value.push_back(escaped);
+    if (!value) value = &escape_buffer();
+    value->append(s + segment, i - segment);
+    value->push_back(escaped);
     i += 2;
     column += 2;
     segment = i;
   }
   // Unterminated, the string is what was collected up to the end.
-  value.append(s + segment, i - segment);
+  std::string_view text(s + first, i - first);
+  if (value) {
+    value->append(s + segment, i - segment);
+    text = *value;
+  }
   if (closed) {
     ++i;
     ++column;
@@ -355,10 +463,10 @@ Token Lexer::scan_quoted(char quote) {
   pos_ = i;
   line_ = line;
   column_ = column;
-  return make_string(std::move(value));
+  return make_string(text);
 }
 
-Token Lexer::scan_raw_string() {
+Lexeme Lexer::scan_raw_string() {
   pos_ += 3;
   column_ += 3;
   // One line break right after the opening quotes is not part of the text.
@@ -371,12 +479,12 @@ Token Lexer::scan_raw_string() {
   const std::size_t close = text_.find(R"(""")", body);
   if (close == std::string_view::npos) {
     count_through(text_.size());
-    return make_string(std::string(text_.substr(body)));
+    return make_string(text_.substr(body));
   }
   std::string_view value = text_.substr(body, close - body);
   while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
   count_through(close + 3);
-  return make_string(std::string(value));
+  return make_string(value);
 }
 
 }  // namespace qosa::lexer

@@ -2,13 +2,36 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "lexer/char_class.h"
 #include "lexer/token.h"
 
 namespace qosa::lexer {
+
+// A token whose text is a view instead of a string of its own: into the
+// source for identifiers and for strings without escapes, into the lexer for
+// strings with escapes (valid until two more such strings have been read, so
+// a parser's current and next token both stay valid). The parser reads these;
+// next_token turns one into a Token.
+struct Lexeme {
+  TokenKind kind = TokenKind::Eof;
+  std::string_view text;
+  std::int64_t integer = 0;
+  double floating = 0.0;
+};
+
+// Where a token stands: a Span without the source name, which is the same
+// for every token of one lexer.
+struct Place {
+  std::uint64_t line = 1;
+  std::uint64_t column = 1;
+  std::uint64_t length = 1;
+  std::size_t offset = 0;  // byte offset of the token's first byte
+};
 
 // Scans `text`, which must outlive the lexer. The text should be valid UTF-8;
 // a byte that does not begin a valid character is a character that starts no token.
@@ -18,8 +41,26 @@ class Lexer {
 
   // The next token; kind Eof on every call once the text is used up.
   Token next_token();
-  // The span of the token most recently returned.
+  // The span of the token most recently returned by next_token.
   const Span& last_span() const { return last_span_; }
+
+  // The same token stream without a string or a source name per token.
+  Lexeme next_lexeme();
+  // Where the token most recently returned (by either call) stands.
+  const Place& last_place() const { return last_place_; }
+  const SourceName& source() const { return source_; }
+
+  // Where the next token's scan begins, and how far the tokens read so far
+  // depend on the text: no byte from reach() on has changed what they are.
+  std::size_t offset() const { return pos_; }
+  std::size_t reach() const { return std::max(pos_ + kLookahead, peeked_); }
+  // Starts over at byte `offset` (a token's first byte) with that token's
+  // line and column, as if the text before it had just been read.
+  void resume_at(std::size_t offset, std::uint64_t line, std::uint64_t column) {
+    pos_ = offset;
+    line_ = line;
+    column_ = column;
+  }
 
  private:
   struct Char {
@@ -38,19 +79,29 @@ class Lexer {
   // Moves to byte `end`, counting the lines and columns passed.
   void count_through(std::size_t end);
   void skip_trivia();
-  Token scan_token();
-  Token single(TokenKind kind, std::size_t chars);
-  Token scan_identifier();
-  Token scan_number();
-  Token scan_double_quoted();
-  Token scan_quoted(char quote);
-  Token scan_raw_string();
+  Lexeme scan_token();
+  Lexeme single(TokenKind kind, std::size_t chars);
+  Lexeme scan_identifier();
+  Lexeme scan_number();
+  Lexeme scan_double_quoted();
+  Lexeme scan_quoted(char quote);
+  Lexeme scan_raw_string();
+  // The buffer for the next string with escapes, taking turns between two.
+  std::string& escape_buffer();
+
+  // Bytes past the end of a token that its scan may look at: the rest of a
+  // character after it, and two signs after a number ("1..").
+  static constexpr std::size_t kLookahead = 4;
 
   std::string_view text_;
   const CharClassTable* classes_;
   SourceName source_;
   Span last_span_;
+  Place last_place_;
+  std::string escaped_[2];
+  unsigned escaped_turn_ = 0;
   std::size_t pos_ = 0;  // byte offset of the current character
+  std::size_t peeked_ = 0;  // one past the furthest byte looked at beyond a token
   std::uint64_t line_ = 1;
   std::uint64_t column_ = 1;
 };

@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "lsp/protocol.h"
+
+namespace qosa::parser {
+class StatementCache;
+}  // namespace qosa::parser
 
 namespace qosa::lsp {
 
@@ -23,6 +28,10 @@ struct Document {
   // Built from `text` by the first feature that needs it, and reset whenever
   // `text` changes, so it always describes the text beside it.
   mutable std::shared_ptr<const WordIndex> word_index;
+  // What the last diagnostics parse of this document kept, so that the next
+  // version re-reads only the statements a change touched. It checks what it
+  // reuses, so it is not reset on change; it goes with the document.
+  mutable std::shared_ptr<parser::StatementCache> statement_cache;
 };
 
 struct UriHash {
@@ -44,6 +53,14 @@ const Document& open_document(DocumentStore& store, Uri uri, std::string text, s
 const Document* apply_changes(DocumentStore& store, std::string_view uri,
                               std::vector<TextDocumentContentChangeEvent> changes,
                               std::int32_t version);
+
+// The same on changes the caller keeps: a whole-text change swaps its text
+// with the document's, so the replaced text's memory comes back in the change
+// for reuse. Ranged changes find their positions through a line index kept
+// up to date across the list, so no change walks the lines before it.
+const Document* apply_changes_in_place(DocumentStore& store, std::string_view uri,
+                                       std::span<TextDocumentContentChangeEvent> changes,
+                                       std::int32_t version);
 
 const Document* get_document(const DocumentStore& store, std::string_view uri);
 

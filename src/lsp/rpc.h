@@ -19,10 +19,16 @@ struct RpcRequest {
   std::optional<boost::json::value> params;  // none when absent or null
 };
 
+// The params of didOpen and didChange when the reader has converted them
+// straight from the body (lsp/text_sync.h); `params` is then none.
+using TextSyncParams =
+    std::variant<std::monostate, DidOpenTextDocumentParams, DidChangeTextDocumentParams>;
+
 struct RpcNotification {
   std::string jsonrpc;
   std::string method;
   std::optional<boost::json::value> params;
+  TextSyncParams text_sync = {};
 };
 
 struct RpcResponse {

@@ -82,6 +82,11 @@ class InputBuffer {
   // with the bytes that actually arrive, not with the size announced.
   std::expected<void, IoError> read_exact(std::string& out, std::uint64_t size);
 
+  // Where the transport puts each message's body. It is kept from one
+  // message to the next, so that a warm server reads every body into memory
+  // it already has instead of allocating (and faulting in) a fresh buffer.
+  std::string& message_buffer() { return message_; }
+
  private:
   std::expected<bool, IoError> fill();  // false at the end of input
 
@@ -89,6 +94,7 @@ class InputBuffer {
   std::string buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  std::string message_;
 };
 
 // A writer with one fixed buffer in front of it; writes larger than the

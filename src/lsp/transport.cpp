@@ -5,6 +5,7 @@
 
 #include <boost/json/parser.hpp>
 
+#include "lsp/text_sync.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -63,7 +64,19 @@ std::expected<json::value, IoError> parse_body(std::string_view body) {
 
 }  // namespace
 
-std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in) {
+namespace {
+
+// Bodies are read into one buffer kept by the input; one far larger than the
+// message just read is given back rather than held for the rest of the run.
+constexpr std::size_t kept_buffer_limit = std::size_t{16} << 20;
+
+void release_if_oversized(std::string& body) {
+  if (body.capacity() > kept_buffer_limit && body.capacity() / 4 > body.size()) {
+    body = std::string();
+  }
+}
+
+std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in, std::string* spare_text) {
   static constexpr std::string_view length_prefix = "Content-Length:";
   std::optional<std::uint64_t> length;
   std::string line;
@@ -81,14 +94,20 @@ std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in) {
   }
   if (!length) return std::unexpected(invalid_data("Missing Content-Length header"));
 
-  std::string body;
+  std::string& body = in.message_buffer();
   if (auto r = in.read_exact(body, *length); !r) return std::unexpected(std::move(r.error()));
   if (auto bad = support::validate_utf8(body)) {
     return std::unexpected(invalid_data("Invalid UTF-8: " + bad->message()));
   }
+  if (spare_text) {
+    if (auto notification = read_text_sync(body, *spare_text)) {
+      release_if_oversized(body);
+      return Message(std::move(*notification));
+    }
+  }
   auto value = parse_body(body);
+  release_if_oversized(body);
   if (!value) return std::unexpected(std::move(value.error()));
-  body = std::string();  // the text is in the value now
 
   const json::object* obj = value->if_object();
   if (obj && obj->contains("id")) {
@@ -101,6 +120,16 @@ std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in) {
     return std::unexpected(invalid_data("Invalid notification: " + notification.error()));
   }
   return Message(std::move(*notification));
+}
+
+}  // namespace
+
+std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in) {
+  return read_message(in, nullptr);
+}
+
+std::expected<std::optional<Message>, IoError> read_message(InputBuffer& in, std::string& spare_text) {
+  return read_message(in, &spare_text);
 }
 
 std::expected<void, IoError> write_message(OutputBuffer& out, std::string_view body) {

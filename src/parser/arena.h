@@ -70,6 +70,34 @@ class Arena {
     if (mark.chunks == chunks_.size()) ptr_ = mark.ptr;
   }
 
+  // Gives back everything allocated, keeping the last chunk (the largest of
+  // the doubling ones) for what comes next, so that an arena used again and
+  // again stops taking memory from the system once it is warm.
+  void clear() {
+    if (chunks_.size() == 1 && chunks_.front().get() == current_) {
+      ptr_ = current_;
+      return;
+    }
+    std::unique_ptr<char[]> keep;
+    for (auto& chunk : chunks_) {
+      if (chunk.get() == current_) keep = std::move(chunk);
+    }
+    chunks_.clear();
+    reserved_ = 0;
+    if (!keep) {
+      ptr_ = end_ = current_ = nullptr;
+      return;
+    }
+    ptr_ = keep.get();
+    reserved_ = static_cast<std::size_t>(end_ - ptr_);
+    chunks_.push_back(std::move(keep));
+  }
+
+  // Whether more than `bytes` are in use, or more than one chunk is held.
+  bool holds_more_than(std::size_t bytes) const {
+    return chunks_.size() > 1 || static_cast<std::size_t>(ptr_ - current_) > bytes;
+  }
+
   // Bytes taken from the system, used or not.
   std::size_t bytes_reserved() const { return reserved_; }
 
@@ -90,7 +118,7 @@ class Arena {
     if (size > kLargestChunk) size = kLargestChunk;
     if (size < at_least) size = at_least;
     chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-    ptr_ = chunks_.back().get();
+    current_ = ptr_ = chunks_.back().get();
     end_ = ptr_ + size;
     reserved_ += size;
   }
@@ -98,6 +126,7 @@ class Arena {
   std::vector<std::unique_ptr<char[]>> chunks_;
   char* ptr_ = nullptr;
   char* end_ = nullptr;
+  char* current_ = nullptr;  // the start of the chunk `ptr_` points into
   std::size_t reserved_ = 0;
 };
 

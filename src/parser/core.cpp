@@ -8,16 +8,16 @@ using lexer::TokenKind;
 
 Parser parser_new(lexer::Lexer lexer, Arena& arena) {
   Parser parser{.lexer = std::move(lexer), .arena = &arena};
-  parser.current = parser.lexer.next_token();
-  parser.current_span = parser.lexer.last_span();
+  parser.current = parser.lexer.next_lexeme();
+  parser.current_span = parser.lexer.last_place();
   if (parser.current.kind == TokenKind::Eof) {
     parser.next = parser.current;
     parser.next_span = parser.current_span;
   } else {
-    parser.next = parser.lexer.next_token();
-    parser.next_span = parser.lexer.last_span();
+    parser.next = parser.lexer.next_lexeme();
+    parser.next_span = parser.lexer.last_place();
   }
-  parser.file_name = arena.copy(parser.current_span.file);
+  parser.file_name = arena.copy(parser.lexer.source().name);
   return parser;
 }
 
@@ -29,10 +29,10 @@ void advance(Parser& parser) {
     parser.current_span = parser.next_span;
     return;
   }
-  parser.current = std::move(parser.next);
-  parser.current_span = std::move(parser.next_span);
-  parser.next = parser.lexer.next_token();
-  parser.next_span = parser.lexer.last_span();
+  parser.current = parser.next;
+  parser.current_span = parser.next_span;
+  parser.next = parser.lexer.next_lexeme();
+  parser.next_span = parser.lexer.last_place();
 }
 
 bool token_equals(const Token& token, const Token& fixed) {
@@ -52,9 +52,8 @@ bool token_equals(const Token& token, const Token& fixed) {
 
 Text keep_text(Parser& parser, std::string_view text) { return parser.arena->copy(text); }
 
-NodeSpan keep_span(Parser& parser, const lexer::Span& span) {
-  Text file = span.file == parser.file_name ? parser.file_name : keep_text(parser, span.file);
-  return NodeSpan{file, span.flag, span.line, span.column, span.length};
+NodeSpan keep_span(Parser& parser, const lexer::Place& span) {
+  return NodeSpan{parser.file_name, parser.lexer.source().flag, span.line, span.column, span.length};
 }
 
 namespace {
@@ -82,10 +81,7 @@ bool is_block_terminator(TokenKind kind) {
 template <class Stop>
 StmtList statement_loop(Parser& parser, Stop stop) {
   ListBuilder<const Stmt*> list(parser.scratch.stmts);
-  while (parser.current.kind != TokenKind::Eof && !stop(parser.current.kind)) {
-    if (const Stmt* stmt = parse_statement(parser)) list.push(stmt);
-    advance(parser);
-  }
+  statement_loop(parser, stop, [&](const Stmt* stmt) { list.push(stmt); });
   return list.finish(*parser.arena);
 }
 
@@ -125,7 +121,7 @@ std::optional<Seq<Param>> parse_params(Parser& parser) {
 
 std::optional<Param> parse_param(Parser& parser) {
   Param param;
-  const Token& token = parser.current;
+  const lexer::Lexeme& token = parser.current;
   switch (token.kind) {
     case TokenKind::Identifier:
       param.name = keep_text(parser, token.text);
@@ -212,7 +208,7 @@ std::optional<TypeRef> parse_type(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return std::nullopt;
   TypeRef type;
-  const Token& token = parser.current;
+  const lexer::Lexeme& token = parser.current;
   switch (token.kind) {
     case TokenKind::LeftParen:
       return parse_tuple_type(parser);

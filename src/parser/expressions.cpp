@@ -202,7 +202,7 @@ const Expr* parse_wrapped(Parser& parser) {
 // A prefix form other than the prefix operators; nothing when the current
 // token starts none (nothing is consumed then).
 const Expr* parse_primary(Parser& parser) {
-  const Token& token = parser.current;
+  const lexer::Lexeme& token = parser.current;
   switch (token.kind) {
     case TokenKind::Identifier:
       return identifier(parser, keep_text(parser, token.text));

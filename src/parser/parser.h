@@ -42,11 +42,11 @@ struct Scratch {
 };
 
 struct Parser {
-  lexer::Token current;
-  lexer::Token next;
+  lexer::Lexeme current;
+  lexer::Lexeme next;
   lexer::Lexer lexer;
-  lexer::Span current_span;
-  lexer::Span next_span;
+  lexer::Place current_span;
+  lexer::Place next_span;
 
   Arena* arena;
   Scratch scratch;
@@ -109,6 +109,19 @@ bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
 // Statements from the current token up to the end of the text (also the
 // body of a module declared without braces).
 StmtList parse_program(Parser& parser);
+
+const Stmt* parse_statement(Parser& parser);
+
+// The loop of parse_program and parse_block: statements until `stop` holds
+// for the current token or the text ends, each one read handed to `take`
+// (a statement that fails is skipped).
+template <class Stop, class Take>
+void statement_loop(Parser& parser, Stop stop, Take take) {
+  while (parser.current.kind != lexer::TokenKind::Eof && !stop(parser.current.kind)) {
+    if (const Stmt* stmt = parse_statement(parser)) take(stmt);
+    advance(parser);
+  }
+}
 // Entered on the token before the block; ends on the block's terminator.
 StmtList parse_block(Parser& parser);
 // Entered on "("; ends on ")".
@@ -118,7 +131,7 @@ std::optional<TypeRef> parse_type(Parser& parser);
 
 // Texts and spans copied into the tree's arena.
 Text keep_text(Parser& parser, std::string_view text);
-NodeSpan keep_span(Parser& parser, const lexer::Span& span);
+NodeSpan keep_span(Parser& parser, const lexer::Place& span);
 
 inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
   return parser.current.kind == kind;
@@ -137,8 +150,6 @@ inline void skip_semicolon(Parser& parser) {
 }
 
 // ---- Statements (statements.cpp) ----
-
-const Stmt* parse_statement(Parser& parser);
 
 // ---- Expressions (expressions.cpp) ----
 

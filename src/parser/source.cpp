@@ -2,6 +2,10 @@
 
 #include "parser/parser.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace qosa::parser {
 
 ParseResult parse_source(std::string_view text) {
@@ -9,6 +13,170 @@ ParseResult parse_source(std::string_view text) {
   Parser parser = parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), *result.arena);
   result.statements = parse_program(parser);
   return result;
+}
+
+namespace {
+
+// The thread's arena for parses that release each statement at once.
+Arena& released_arena() {
+  thread_local Arena arena;
+  arena.clear();
+  return arena;
+}
+
+Parser parser_at(std::string_view text, Arena& arena) {
+  return parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), arena);
+}
+
+// Nothing refers to a statement once read, so its nodes may go at once; they
+// go together with those of the statements before it once they fill a page
+// or so, which keeps small statements from paying for the release each.
+void release_statement(Parser& parser, Arena& arena) {
+  constexpr std::size_t kept_bytes = 16 << 10;
+  if (!arena.holds_more_than(kept_bytes)) return;
+  arena.clear();
+  parser.file_name = keep_text(parser, parser.lexer.source().name);
+}
+
+std::uint64_t load64(const char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
+  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+// A fast 64-bit hash of the bytes (multiply and fold, sixteen bytes a step).
+std::uint64_t hash_bytes(std::string_view bytes) {
+  constexpr std::uint64_t k1 = 0xa0761d6478bd642fULL;
+  constexpr std::uint64_t k2 = 0xe7037ed1a0b428dbULL;
+  const char* p = bytes.data();
+  std::size_t n = bytes.size();
+  std::uint64_t h = mix(n ^ k1, k2);
+  for (; n >= 16; p += 16, n -= 16) h = mix(load64(p) ^ h ^ k1, load64(p + 8) ^ k2);
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  if (n >= 8) {
+    a = load64(p);
+    b = load64(p + n - 8);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) a |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+  }
+  return mix(a ^ h ^ k1, b ^ k2 ^ n);
+}
+
+}  // namespace
+
+std::size_t parse_source_released(std::string_view text) {
+  Arena& arena = released_arena();
+  Parser parser = parser_at(text, arena);
+  std::size_t statements = 0;
+  statement_loop(
+      parser, [](lexer::TokenKind) { return false; },
+      [&](const Stmt*) {
+        ++statements;
+        release_statement(parser, arena);
+      });
+  return statements;
+}
+
+std::size_t parse_source_released(std::string_view text, StatementCache& cache) {
+  using Entry = StatementCache::Entry;
+  const std::vector<Entry>& old = cache.entries_;
+  std::vector<Entry>& out = cache.building_;
+  out.clear();
+  std::size_t statements = 0;
+
+  // Whether `e` of the old text holds in the new one, its bytes `shift`
+  // further on; if so it joins the new entries, its lines moved by `lines`.
+  const auto shift = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(cache.text_size_);
+  auto reuse = [&](const Entry& e, std::ptrdiff_t by, std::int64_t lines) {
+    const auto begin = static_cast<std::ptrdiff_t>(e.region_start) + by;
+    const auto end = static_cast<std::ptrdiff_t>(e.reach) + by;
+    if (begin < 0 || end > static_cast<std::ptrdiff_t>(text.size())) return false;
+    if (e.to_end != (end == static_cast<std::ptrdiff_t>(text.size()))) return false;
+    const auto b = static_cast<std::size_t>(begin);
+    if (hash_bytes(text.substr(b, static_cast<std::size_t>(end) - b)) != e.hash) return false;
+    Entry moved = e;
+    moved.region_start = b;
+    moved.start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(e.start) + by);
+    moved.reach = static_cast<std::size_t>(end);
+    moved.line = static_cast<std::uint64_t>(static_cast<std::int64_t>(e.line) + lines);
+    out.push_back(moved);
+    statements += e.statements;
+    return true;
+  };
+  // The run being read by the parser; its hash is taken when it is complete.
+  std::optional<Entry> open;
+  auto close = [&] {
+    if (!open) return;
+    open->hash = hash_bytes(text.substr(open->region_start, open->reach - open->region_start));
+    out.push_back(*open);
+    open.reset();
+  };
+  auto finish = [&] {
+    close();
+    cache.entries_.swap(out);
+    cache.text_size_ = text.size();
+    return statements;
+  };
+
+  // The statements before the edit, where they were.
+  std::size_t k = 0;
+  while (k < old.size() && reuse(old[k], 0, 0)) ++k;
+  if (k == old.size() && !old.empty()) return finish();
+
+  Arena& arena = released_arena();
+  Parser parser = parser_at(text, arena);
+  if (k > 0) {
+    parser.lexer.resume_at(old[k].start, old[k].line, old[k].column);
+    parser = parser_new(std::move(parser.lexer), arena);
+  }
+  while (parser.current.kind != lexer::TokenKind::Eof) {
+    const lexer::Place at = parser.current_span;
+    // The statements after the edit: one of the old text starts here, moved
+    // by the edit's change of length, on the same column?
+    const auto old_start = static_cast<std::ptrdiff_t>(at.offset) - shift;
+    const auto found = std::lower_bound(old.begin(), old.end(), old_start, [](const Entry& e, std::ptrdiff_t v) {
+      return static_cast<std::ptrdiff_t>(e.start) < v;
+    });
+    if (found != old.end() && static_cast<std::ptrdiff_t>(found->start) == old_start &&
+        found->column == at.column) {
+      const auto lines = static_cast<std::int64_t>(at.line) - static_cast<std::int64_t>(found->line);
+      close();
+      auto m = found;
+      while (m != old.end() && reuse(*m, shift, lines)) ++m;
+      if (m == old.end()) return finish();
+      if (m != found) {
+        // Parse again from the first one that changed.
+        parser.lexer.resume_at(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(m->start) + shift),
+                               static_cast<std::uint64_t>(static_cast<std::int64_t>(m->line) + lines),
+                               m->column);
+        parser = parser_new(std::move(parser.lexer), arena);
+        continue;
+      }
+    }
+    const Stmt* stmt = parse_statement(parser);
+    const std::size_t reach = parser.lexer.reach();
+    if (!open || at.offset - open->start >= cache.run_bytes_) {
+      close();
+      open = Entry{};
+      open->region_start = out.empty() ? 0 : at.offset;
+      open->start = at.offset;
+      open->line = at.line;
+      open->column = at.column;
+    }
+    open->reach = std::min(reach, text.size());
+    open->to_end = reach >= text.size();
+    open->statements += stmt != nullptr;
+    statements += stmt != nullptr;
+    advance(parser);
+    release_statement(parser, arena);
+  }
+  return finish();
 }
 
 }  // namespace qosa::parser

@@ -8,11 +8,19 @@
 
 namespace qosa::lsp {
 
-std::expected<void, IoError> publish_diagnostics(const Uri& uri, std::string_view text,
-                                                 OutputBuffer& out) {
-  const PublishDiagnosticsParams params{uri, compute_diagnostics(uri.str(), text)};
+namespace {
+
+std::expected<void, IoError> publish(const Uri& uri, std::vector<Diagnostic> diagnostics,
+                                     OutputBuffer& out) {
+  const PublishDiagnosticsParams params{uri, std::move(diagnostics)};
   const RpcNotification notification{"2.0", "textDocument/publishDiagnostics", to_json(params)};
   return write_message(out, to_json_text(notification));
+}
+
+}  // namespace
+
+std::expected<void, IoError> publish_diagnostics(const Document& document, OutputBuffer& out) {
+  return publish(document.uri, compute_diagnostics(document), out);
 }
 
 std::expected<void, IoError> publish_diagnostics(std::string_view uri, std::string_view text,
@@ -22,7 +30,7 @@ std::expected<void, IoError> publish_diagnostics(std::string_view uri, std::stri
     log.line("URI parse hatası: " + std::string(uri) + " - " + support::parse_url(uri).error().message);
     return {};
   }
-  return publish_diagnostics(*parsed, text, out);
+  return publish(*parsed, compute_diagnostics(parsed->str(), text), out);
 }
 
 }  // namespace qosa::lsp

@@ -4,6 +4,7 @@
 #include <expected>
 #include <string_view>
 
+#include "lsp/document.h"
 #include "lsp/protocol.h"
 #include "lsp/streams.h"
 
@@ -11,8 +12,7 @@ namespace qosa::lsp {
 
 // Writes one "textDocument/publishDiagnostics" notification, an empty list
 // included.
-std::expected<void, IoError> publish_diagnostics(const Uri& uri, std::string_view text,
-                                                 OutputBuffer& out);
+std::expected<void, IoError> publish_diagnostics(const Document& document, OutputBuffer& out);
 
 // The same for a uri as a string: one that does not parse is logged and
 // nothing is sent.

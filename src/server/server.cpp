@@ -17,6 +17,10 @@ struct Session {
   InputBuffer in;
   OutputBuffer out;
   Log log;
+  // Memory for the next text that didOpen or didChange brings: the text a
+  // didChange replaced, so that a warm server unescapes each new text into
+  // memory it already has.
+  std::string spare_text;
 };
 
 std::expected<void, IoError> send_response(Session& s, RpcRequest& request) {
@@ -40,30 +44,46 @@ NotificationResult write_result_as_notification_result(std::expected<void, IoErr
   return {};
 }
 
-NotificationResult handle_did_open(Session& s, const std::optional<boost::json::value>& params) {
+// The params as the reader converted them, or else converted here.
+template <class Params>
+bool take_params(RpcNotification& notification, Params& out) {
+  if (auto* typed = std::get_if<Params>(&notification.text_sync)) {
+    out = std::move(*typed);
+    return true;
+  }
+  return notification.params && from_json(*notification.params, out);
+}
+
+NotificationResult handle_did_open(Session& s, RpcNotification& notification) {
   DidOpenTextDocumentParams p;
-  if (!params || !from_json(*params, p)) return std::unexpected("Invalid didOpen params");
+  if (!take_params(notification, p)) return std::unexpected("Invalid didOpen params");
   TextDocumentItem& item = p.text_document;
   s.log.line("Döküman açıldı: " + item.uri.str());
   const Document& document =
       open_document(s.server.documents, std::move(item.uri), std::move(item.text), item.version);
-  return write_result_as_notification_result(publish_diagnostics(document.uri, document.text, s.out));
+  return write_result_as_notification_result(publish_diagnostics(document, s.out));
 }
 
-NotificationResult handle_did_change(Session& s, const std::optional<boost::json::value>& params) {
+NotificationResult handle_did_change(Session& s, RpcNotification& notification) {
   DidChangeTextDocumentParams p;
-  if (!params || !from_json(*params, p)) return std::unexpected("Invalid didChange params");
+  if (!take_params(notification, p)) return std::unexpected("Invalid didChange params");
   const Uri& uri = p.text_document.uri;
   s.log.line("Döküman değişti: " + uri.str());
-  const Document* document = apply_changes(s.server.documents, uri.str(), std::move(p.content_changes),
-                                           p.text_document.version);
+  const Document* document =
+      apply_changes_in_place(s.server.documents, uri.str(), p.content_changes, p.text_document.version);
+  // A whole-text change now holds the text it replaced: keep its memory.
+  for (auto& change : p.content_changes) {
+    if (!change.range && change.text.capacity() > s.spare_text.capacity()) {
+      s.spare_text = std::move(change.text);
+    }
+  }
   if (!document) return {};
-  return write_result_as_notification_result(publish_diagnostics(document->uri, document->text, s.out));
+  return write_result_as_notification_result(publish_diagnostics(*document, s.out));
 }
 
-NotificationResult handle_did_close(Session& s, const std::optional<boost::json::value>& params) {
+NotificationResult handle_did_close(Session& s, const RpcNotification& notification) {
   DidCloseTextDocumentParams p;
-  if (!params || !from_json(*params, p)) return std::unexpected("Invalid didClose params");
+  if (!notification.params || !from_json(*notification.params, p)) return std::unexpected("Invalid didClose params");
   s.log.line("Döküman kapatıldı: " + p.text_document.uri.str());
   close_document(s.server.documents, p.text_document.uri.str());
   return {};
@@ -80,11 +100,11 @@ bool handle_notification(Session& s, RpcNotification& notification) {
   } else if (method == "initialized") {
     s.log.line("Sunucu başlatıldı");
   } else if (method == "textDocument/didOpen") {
-    result = handle_did_open(s, notification.params);
+    result = handle_did_open(s, notification);
   } else if (method == "textDocument/didChange") {
-    result = handle_did_change(s, notification.params);
+    result = handle_did_change(s, notification);
   } else if (method == "textDocument/didClose") {
-    result = handle_did_close(s, notification.params);
+    result = handle_did_close(s, notification);
   } else {
     s.log.line("Bilinmeyen bildirim: " + method);
   }
@@ -99,7 +119,7 @@ std::expected<RunEnd, IoError> run(Server& server, ByteReader& input, ByteWriter
   Session s{server, InputBuffer(input), OutputBuffer(output), Log(log)};
   s.log.line("QOSA Language Server başlatıldı...");
   for (;;) {
-    auto message = read_message(s.in);
+    auto message = read_message(s.in, s.spare_text);
     if (!message) {
       (void)s.out.flush();
       return std::unexpected(std::move(message.error()));

@@ -29,6 +29,11 @@ TEST(ComputeDiagnostics, CountsBracesOfTheWholeText) {
   EXPECT_EQ(messages(""), V{});
   EXPECT_EQ(messages("// {"), V{"Eksik kapatma parantezi: 1 açılış, 0 kapanış"});
   EXPECT_EQ(messages("yazdır(\"{\")\n{\n{ }\n"), V{"Eksik kapatma parantezi: 3 açılış, 1 kapanış"});
+  // Long runs: the count goes through blocks of bytes, each summed before
+  // it could overflow, and a tail shorter than a block.
+  EXPECT_EQ(messages(std::string(5000, '{') + "x}" + std::string(17, '{')),
+            V{"Eksik kapatma parantezi: 5017 açılış, 1 kapanış"});
+  EXPECT_EQ(messages(std::string(70000, '}') + "{"), V{});
 }
 
 }  // namespace

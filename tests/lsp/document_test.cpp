@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 namespace qosa::lsp {
 namespace {
@@ -87,6 +88,42 @@ TEST(ApplyChanges, ListsApplyInOrder) {
   EXPECT_EQ(changed("old", {whole("ab\ncd"), ranged(1, 0, 1, 1, "X")}), "ab\nXd");
   EXPECT_EQ(changed("abc", {ranged(0, 3, 0, 2, "!"), ranged(0, 0, 0, 1, "A")}), "Abc");
   EXPECT_EQ(changed("abc", {}), "abc");
+}
+
+// Lists of many ranged changes go through a line index patched after each
+// splice; the result must be what applying them one at a time, each position
+// found by position_to_offset, gives. Texts with "\r\n", lone "\r", empty
+// lines, Turkish letters and emoji; changes that insert and remove breaks,
+// and changes that are skipped.
+TEST(ApplyChanges, ManyRangedChangesMatchOneAtATime) {
+  std::mt19937 random(14);
+  const std::string_view pieces[] = {"a", "ç", "😀", "\n", "\r\n", "\r", "", "xy\n\n", "ğü"};
+  auto piece_text = [&](int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += pieces[random() % std::size(pieces)];
+    return out;
+  };
+  for (int round = 0; round < 300; ++round) {
+    const std::string start = piece_text(static_cast<int>(random() % 30));
+    std::vector<TextDocumentContentChangeEvent> changes;
+    const int count = 2 + static_cast<int>(random() % 12);
+    for (int i = 0; i < count; ++i) {
+      auto pick = [&] { return static_cast<std::uint32_t>(random() % 8); };
+      changes.push_back(ranged(pick(), pick(), pick(), pick(), piece_text(static_cast<int>(random() % 3))));
+      if (random() % 10 == 0) changes.push_back(whole(piece_text(5)));
+    }
+    std::string expected = start;
+    for (const auto& c : changes) {
+      if (!c.range) {
+        expected = c.text;
+        continue;
+      }
+      const auto s = position_to_offset(expected, c.range->start.line, c.range->start.character);
+      const auto e = position_to_offset(expected, c.range->end.line, c.range->end.character);
+      if (s && e && *s <= *e && *e <= expected.size()) expected.replace(*s, *e - *s, c.text);
+    }
+    EXPECT_EQ(changed(start, changes), expected) << "round " << round;
+  }
 }
 
 TEST(DocumentStore, OpenChangeClose) {

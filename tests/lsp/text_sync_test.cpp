@@ -1,0 +1,144 @@
+// The fast road for didOpen and didChange must give exactly what the general
+// reader gives (Boost.JSON, then from_json), whatever the body.
+#include "lsp/text_sync.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/test_streams.h"
+#include "lsp/transport.h"
+
+namespace qosa::lsp {
+namespace {
+
+using testing::frame;
+using testing::StringReader;
+
+std::string describe(const Range& r) {
+  return "(" + std::to_string(r.start.line) + "," + std::to_string(r.start.character) + ")-(" +
+         std::to_string(r.end.line) + "," + std::to_string(r.end.character) + ")";
+}
+
+std::string describe(const DidOpenTextDocumentParams& p) {
+  const auto& d = p.text_document;
+  return "open " + d.uri.str() + " " + d.language_id + " v" + std::to_string(d.version) + " [" +
+         d.text + "]";
+}
+
+std::string describe(const DidChangeTextDocumentParams& p) {
+  std::string out = "change " + p.text_document.uri.str() + " v" + std::to_string(p.text_document.version);
+  for (const auto& c : p.content_changes) {
+    out += " {";
+    if (c.range) out += describe(*c.range);
+    if (c.range_length) out += " len " + std::to_string(*c.range_length);
+    out += " [" + c.text + "]}";
+  }
+  return out;
+}
+
+// One message read as the run loop reads it (fast road first) or by the
+// general reader alone, as text.
+std::string read_one(const std::string& body, bool fast, bool* took_fast_road = nullptr) {
+  StringReader reader(frame(body), 7);
+  InputBuffer in(reader);
+  std::string spare = "old text";
+  auto message = fast ? read_message(in, spare) : read_message(in);
+  if (!message) return "error: " + message.error().message;
+  if (!*message) return "end";
+  if (std::holds_alternative<RpcRequest>(**message)) return "request";
+  auto& n = std::get<RpcNotification>(**message);
+  if (took_fast_road) *took_fast_road = n.text_sync.index() != 0;
+  std::string out = n.jsonrpc + " " + n.method + ": ";
+  if (auto* open = std::get_if<DidOpenTextDocumentParams>(&n.text_sync)) return out + describe(*open);
+  if (auto* change = std::get_if<DidChangeTextDocumentParams>(&n.text_sync)) return out + describe(*change);
+  if (!n.params) return out + "no params";
+  DidOpenTextDocumentParams open;
+  if (n.method == "textDocument/didOpen" && from_json(*n.params, open)) return out + describe(open);
+  DidChangeTextDocumentParams change;
+  if (n.method == "textDocument/didChange" && from_json(*n.params, change)) return out + describe(change);
+  return out + "params that do not convert";
+}
+
+const std::string uri = R"("file:///home/u/a.qosa")";
+
+std::string change_body(const std::string& changes, const std::string& version = "3") {
+  return R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":)" + uri +
+         R"(,"version":)" + version + R"(},"contentChanges":)" + changes + "}}";
+}
+
+std::string open_body(const std::string& text, const std::string& version = "1") {
+  return R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":)" + uri +
+         R"(,"languageId":"qosa","version":)" + version + R"(,"text":)" + text + "}}}";
+}
+
+struct Case {
+  std::string body;
+  bool fast;  // whether the fast road should take it
+};
+
+TEST(TextSync, GivesWhatTheGeneralReaderGives) {
+  const std::string long_line = "değişken x = \\\"çok uzun bir satır, on altı bayttan uzun\\\"";
+  const Case cases[] = {
+      {change_body(R"([{"text":"a\nb"}])"), true},
+      {open_body(R"("fonksiyon f() {\n  dön 1\n}\n")"), true},
+      {change_body(R"([{"text":")" + long_line + R"(\n)" + long_line + R"(\r\n\t\\\/\b\f"}])"), true},
+      {change_body(R"([{"text":"\u00e7\u011F \ud83d\ude00 \u0000 \u001f"}])"), true},
+      {change_body(R"([{"text":""}])"), true},
+      {change_body("[]"), true},
+      {change_body(R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":1}},"rangeLength":1,"text":"X"},{"range":null,"rangeLength":null,"text":"whole"}])"), true},
+      {" \r\n\t" + change_body(R"( [ { "text" : "a" } ] )") + " \n", true},
+      {change_body(R"([{"text":"a"}])", "-2147483648"), true},
+      {change_body(R"([{"text":"a"}])", "2147483647"), true},
+      // Left to the general reader, with the same outcome.
+      {change_body(R"([{"text":"a"}])", "2147483648"), false},
+      {change_body(R"([{"text":"a"}])", "-0"), false},
+      {change_body(R"([{"text":"a"}])", "1.0"), false},
+      {change_body(R"([{"text":"a"}])", "1e2"), false},
+      {change_body(R"([{"text":"a"}])", "01"), false},
+      {change_body(R"([{"text":"a"}])", "\"3\""), false},
+      {change_body(R"([{"text":"a","extra":1}])"), false},
+      {change_body(R"([{"range":{"start":{"line":-1,"character":0},"end":{"line":0,"character":0}},"text":"a"}])"), false},
+      {change_body(R"([{"range":{"start":{"line":0},"end":{"line":0,"character":0}},"text":"a"}])"), false},
+      {change_body(R"([{"rangeLength":1}])"), false},
+      {change_body(R"([{"text":"lone \ud800 surrogate"}])"), false},
+      {change_body(R"([{"text":"lone \udc00 low"}])"), false},
+      {change_body(R"([{"text":"bad \x escape"}])"), false},
+      {change_body("[{\"text\":\"raw\ttab\"}]"), false},
+      {change_body(R"([{"text":"unterminated}])"), false},
+      {change_body(R"([{"text":"a"}])") + "x", false},
+      {change_body(R"([{"text":"a"},])"), false},
+      {R"({"jsonrpc":"2.0","params":{"textDocument":{"uri":)" + uri +
+           R"(,"version":3},"contentChanges":[]},"method":"textDocument/didChange"})",
+       false},
+      {R"({"method":"textDocument/didChange","params":{"textDocument":{"uri":)" + uri +
+           R"(,"version":3},"contentChanges":[]}})",
+       false},
+      {R"({"jsonrpc":"2.0","jsonrpc":"2.0","method":"textDocument/didOpen","params":null})", false},
+      {R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"not a uri","version":3},"contentChanges":[]}})", false},
+      {R"({"jsonrpc":"2.0","id":1,"method":"textDocument/didChange","params":{}})", false},
+      {R"({"jsonrpc":"2.0","method":"textDocument/didClose","params":{"textDocument":{"uri":)" + uri + "}}}", false},
+      {R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":)" + uri + "}}}", false},
+      {R"({"jsonrpc":"2.0","method":"textDocument/did\u004Fpen","params":{}})", false},
+      {open_body(R"("a")") + "}", false},
+  };
+  for (const auto& c : cases) {
+    bool took_fast_road = false;
+    EXPECT_EQ(read_one(c.body, true, &took_fast_road), read_one(c.body, false)) << c.body;
+    EXPECT_EQ(took_fast_road, c.fast) << c.body;
+  }
+}
+
+TEST(TextSync, TheTextGoesIntoTheSpareMemory) {
+  std::string spare;
+  spare.reserve(1000);
+  const char* memory = spare.data();
+  auto n = read_text_sync(change_body(R"([{"text":"kısa"}])"), spare);
+  ASSERT_TRUE(n);
+  const auto& change = std::get<DidChangeTextDocumentParams>(n->text_sync).content_changes.at(0);
+  EXPECT_EQ(change.text, "kısa");
+  EXPECT_EQ(change.text.data(), memory);
+}
+
+}  // namespace
+}  // namespace qosa::lsp
