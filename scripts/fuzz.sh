@@ -8,12 +8,12 @@ set -u
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build=build/fuzz
-targets="run_loop transport lexer parser words url document_store"
+targets="run_loop transport text_sync lexer parser words url document_store"
 mkdir -p "$build/logs" "$build/crashes"
 
 for t in $targets; do
   case $t in
-    run_loop | transport) dict="-dict=$build/lsp.dict" ;;
+    run_loop | transport | text_sync) dict="-dict=$build/lsp.dict" ;;
     lexer | parser) dict="-dict=$build/qosa.dict" ;;
     *) dict="" ;;
   esac
