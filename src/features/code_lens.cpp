@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <charconv>
 #include <limits>
 
 #include "features/words.h"
@@ -21,35 +20,41 @@ namespace {
 constexpr auto npos = std::string_view::npos;
 
 // Which of a few fixed words (of two bytes or more) a text contains, found
-// in one pass over it: a table of the words each byte may start.
+// in one pass over it: tables of the words each byte may start and each
+// byte may continue, so only the words that fit both bytes are compared.
 template <std::size_t N>
 class WordSet {
   static_assert(N <= 32);
 
  public:
   constexpr explicit WordSet(const std::array<std::string_view, N>& words) : words_(words) {
-    for (std::size_t i = 0; i < N; ++i) starts_[static_cast<unsigned char>(words[i][0])] |= 1u << i;
+    for (std::size_t i = 0; i < N; ++i) {
+      first_[static_cast<unsigned char>(words[i][0])] |= 1u << i;
+      second_[static_cast<unsigned char>(words[i][1])] |= 1u << i;
+    }
   }
   // Bit i is set when the text contains word i.
   std::uint32_t found_in(std::string_view text) const {
     std::uint32_t found = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-      for (std::uint32_t m = starts_[static_cast<unsigned char>(text[pos])] & ~found; m != 0; m &= m - 1) {
+    if (text.size() < 2) return found;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::uint32_t starts = first_[bytes[0]];
+    for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
+      const std::uint32_t next = first_[bytes[pos + 1]];
+      for (std::uint32_t m = starts & second_[bytes[pos + 1]] & ~found; m != 0; m &= m - 1) {
         const int i = std::countr_zero(m);
         const std::string_view word = words_[static_cast<std::size_t>(i)];
-        // The second byte first: most starts fail there, without a call.
-        if (pos + word.size() <= text.size() && text[pos + 1] == word[1] &&
-            text.substr(pos, word.size()) == word) {
-          found |= 1u << i;
-        }
+        if (pos + word.size() <= text.size() && text.substr(pos, word.size()) == word) found |= 1u << i;
       }
+      starts = next;
     }
     return found;
   }
 
  private:
   std::array<std::string_view, N> words_;
-  std::array<std::uint32_t, 256> starts_{};
+  std::array<std::uint32_t, 256> first_{};
+  std::array<std::uint32_t, 256> second_{};
 };
 
 // A line that contains one of these and a name is that name's declaration
@@ -81,6 +86,10 @@ constexpr std::size_t reference_rows = 7;
 constexpr std::size_t spaced_function_keyword = 7;
 constexpr std::uint32_t any_function_keyword = bits(0, function_keywords);
 constexpr std::uint32_t program_starts = bits(19, 6);
+// The rows that are `declaration_words`: all reference rows but "fn".
+constexpr std::uint32_t declaration_rows = bits(0, reference_rows) & ~bits(2, 1);
+static_assert(lens_word_list[0] == "fonksiyon" && lens_word_list[1] == "function" && lens_word_list[2] == "fn" &&
+              lens_word_list[3] == "değişken" && lens_word_list[4] == "let" && lens_word_list[5] == "sabit");
 static_assert(lens_word_list[6] == "const" && lens_word_list[9] == " fn" && lens_word_list[10] == "test" &&
               lens_word_list[14] == "bench" && lens_word_list[18] == "@bench" &&
               lens_word_list[19] == "fonksiyon ana(");
@@ -176,6 +185,8 @@ class NameTable {
   }
   // The id of `name`: its place in the order names were first added.
   std::uint32_t add(std::string_view name) {
+    lengths_ |= length_bit(name);
+    first_bytes_[first_byte(name) / 64] |= first_byte_bit(name);
     const std::uint64_t h = hash(name);
     for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
       if (slots_[i].id == none) {
@@ -187,6 +198,10 @@ class NameTable {
     }
   }
   std::optional<std::uint32_t> find(std::string_view name) const {
+    // Most pieces of a text are no name: their length or first byte tells.
+    if (!(lengths_ & length_bit(name)) || !(first_bytes_[first_byte(name) / 64] & first_byte_bit(name))) {
+      return std::nullopt;
+    }
     const std::uint64_t h = hash(name);
     for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
       if (slots_[i].id == none) return std::nullopt;
@@ -201,6 +216,10 @@ class NameTable {
     std::uint32_t tag = 0;  // the hash's high half
     std::uint32_t id = none;
   };
+  // Names are not empty.
+  static std::uint64_t length_bit(std::string_view name) { return std::uint64_t{1} << std::min<std::size_t>(name.size(), 63); }
+  static unsigned char first_byte(std::string_view name) { return static_cast<unsigned char>(name[0]); }
+  static std::uint64_t first_byte_bit(std::string_view name) { return std::uint64_t{1} << (first_byte(name) % 64); }
   bool same(const Slot& slot, std::uint64_t h, std::string_view name) const {
     return slot.tag == static_cast<std::uint32_t>(h >> 32) && names_[slot.id] == name;
   }
@@ -231,6 +250,8 @@ class NameTable {
   std::vector<Slot> slots_;
   std::vector<std::string_view> names_;
   std::size_t mask_ = 0;
+  std::uint64_t lengths_ = 0;  // bit n: a name of n bytes (63: of 63 or more)
+  std::array<std::uint64_t, 4> first_bytes_{};
 };
 
 // An Aho–Corasick automaton over the bytes of a set of names, reporting
@@ -402,8 +423,13 @@ std::optional<std::string_view> extract_function_name(std::string_view line,
   return name;
 }
 
-std::vector<std::uint32_t> count_references(std::string_view text,
-                                            std::span<const std::string_view> names) {
+namespace {
+
+// The counting, where `is_declaration(index, content)` tells whether a line
+// holds one of the declaration words.
+template <class IsDeclaration>
+std::vector<std::uint32_t> count_names(std::string_view text, std::span<const std::string_view> names,
+                                       IsDeclaration&& is_declaration) {
   // Only names made of identifier characters can equal a piece; the others count 0.
   NameTable id_of(names.size());
   std::vector<std::uint32_t> ids(names.size(), std::numeric_limits<std::uint32_t>::max());
@@ -419,7 +445,7 @@ std::vector<std::uint32_t> count_references(std::string_view text,
     LineCursor lines(text);
     for (std::size_t index = 0; auto line = lines.next(); ++index) {
       const std::string_view content = line->content;
-      if (declaration_words.found_in(content) != 0) {
+      if (is_declaration(index, content)) {
         occurrences.scan(content, [&](std::uint32_t id) { skipped_line[id] = index; });
       }
       IdentifierRuns runs(content);
@@ -437,6 +463,14 @@ std::vector<std::uint32_t> count_references(std::string_view text,
   return result;
 }
 
+}  // namespace
+
+std::vector<std::uint32_t> count_references(std::string_view text,
+                                            std::span<const std::string_view> names) {
+  return count_names(text, names,
+                     [](std::size_t, std::string_view content) { return declaration_words.found_in(content) != 0; });
+}
+
 std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounter counter) {
   // First every lens but the references, with a placeholder where a
   // references lens may go and the names it tries; then all names are
@@ -448,12 +482,15 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
   std::vector<CodeLens> lenses;
   std::vector<std::string_view> candidates;
   std::vector<Pending> pending;
+  std::vector<std::size_t> declaration_lines;  // what the counting would find again
 
   LineCursor lines(text);
   for (std::size_t index = 0; auto line = lines.next(); ++index) {
     const std::string_view t = support::trim(line->content);
     const std::uint32_t words = lens_words.found_in(t);
     if (words == 0) continue;
+    // The words hold no white space, so the trimmed line holds them when the line does.
+    if (words & declaration_rows) declaration_lines.push_back(index);
     const auto line_number = static_cast<std::uint32_t>(index);
     // The trimmed length, taken as a column of the whole line.
     const auto end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line->content, t.size()));
@@ -478,7 +515,17 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
   }
   if (pending.empty()) return lenses;
 
-  const std::vector<std::uint32_t> counts = counter(text, candidates);
+  std::vector<std::uint32_t> counts;
+  if (counter == count_references) {
+    auto next_declaration = declaration_lines.begin();
+    counts = count_names(text, candidates, [&](std::size_t index, std::string_view) {
+      if (next_declaration == declaration_lines.end() || *next_declaration != index) return false;
+      ++next_declaration;
+      return true;
+    });
+  } else {
+    counts = counter(text, candidates);
+  }
   std::vector<CodeLens> out;
   out.reserve(lenses.size());
   auto next = pending.begin();
@@ -502,23 +549,30 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
 
 namespace {
 
-void append_lens_title(std::string& out, const CodeLens& lens) {
-  switch (lens.kind) {
-    case LensKind::run_function: out += "▶ Run '"; break;
-    case LensKind::run_test: out += "▶ Run Test '"; break;
-    case LensKind::run_program: out += "▶ Run Program"; return;
-    case LensKind::run_benchmark: out += "▶ Run Benchmark '"; break;
-    case LensKind::references:
-      if (lens.count == 1) {
-        out += "1 reference";
-      } else {
-        out += std::to_string(lens.count);
-        out += " references";
-      }
-      return;
+// The text before the name (or the whole title) in the title of a kind.
+std::string_view title_head(LensKind kind) {
+  switch (kind) {
+    case LensKind::run_function: return "▶ Run '";
+    case LensKind::run_test: return "▶ Run Test '";
+    case LensKind::run_program: return "▶ Run Program";
+    case LensKind::run_benchmark: return "▶ Run Benchmark '";
+    case LensKind::references: return {};
   }
-  out += lens.name;
-  out += '\'';
+  return {};
+}
+
+void append_lens_title(std::string& out, const CodeLens& lens) {
+  if (lens.kind != LensKind::references) {
+    out += title_head(lens.kind);
+    if (lens.kind == LensKind::run_program) return;
+    out += lens.name;
+    out += '\'';
+  } else if (lens.count == 1) {
+    out += "1 reference";
+  } else {
+    out += std::to_string(lens.count);
+    out += " references";
+  }
 }
 
 }  // namespace
@@ -542,57 +596,74 @@ std::string_view lens_command(LensKind kind) {
 
 namespace {
 
-void append_number(std::string& out, std::uint32_t n) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  out.append(digits, end);
-}
+// The parts of a lens's JSON that do not depend on the lens, each written once.
+struct LensJsonParts {
+  std::string uri_argument;  // the uri as a JSON string, then ","
+};
 
-void append_position(std::string& out, const Position& p) {
-  out += "{\"character\":";
-  append_number(out, p.character);
-  out += ",\"line\":";
-  append_number(out, p.line);
-  out += '}';
-}
+// Command ids and titles hold nothing to escape, so they are written as they are.
+constexpr std::string_view lens_head = R"({"command":{"arguments":[)";
+constexpr std::size_t most_fixed_bytes = 200;  // member names, command, title head, four numbers
 
 // {"command":{"arguments":[...],"command":...,"title":...},"range":{"end":...,"start":...}}
-// `quoted_uri` is the uri already written as a JSON string; `title` a buffer
-// reused from lens to lens.
-void append_lens(std::string& out, const CodeLens& lens, std::string_view quoted_uri, std::string& title) {
-  out += "{\"command\":{\"arguments\":[";
-  if (lens.kind != LensKind::references) {
-    out += quoted_uri;
-    out += ',';
+char* write_lens(char* p, const CodeLens& lens, const LensJsonParts& parts) {
+  p = support::write_bytes(p, lens_head);
+  if (lens.kind != LensKind::references) p = support::write_bytes(p, parts.uri_argument);
+  *p++ = '"';
+  char* const name = p;
+  p = support::write_json_escaped(p, lens.name);
+  const std::string_view escaped_name(name, static_cast<std::size_t>(p - name));
+  p = support::write_bytes(p, R"("],"command":")");
+  p = support::write_bytes(p, lens_command(lens.kind));
+  p = support::write_bytes(p, R"(","title":")");
+  if (lens.kind == LensKind::references) {
+    if (lens.count == 1) {
+      p = support::write_bytes(p, "1 reference");
+    } else {
+      p = support::write_decimal(p, lens.count);
+      p = support::write_bytes(p, " references");
+    }
+  } else {
+    p = support::write_bytes(p, title_head(lens.kind));
+    if (lens.kind != LensKind::run_program) {
+      p = support::write_bytes(p, escaped_name);  // escaping a title escapes the name inside it
+      *p++ = '\'';
+    }
   }
-  support::append_json_string(out, lens.name);
-  out += "],\"command\":";
-  support::append_json_string(out, lens_command(lens.kind));
-  out += ",\"title\":";
-  title.clear();
-  append_lens_title(title, lens);
-  support::append_json_string(out, title);
-  out += "},\"range\":{\"end\":";
-  append_position(out, lens.range.end);
-  out += ",\"start\":";
-  append_position(out, lens.range.start);
-  out += "}}";
+  p = support::write_bytes(p, R"("},"range":{"end":{"character":)");
+  p = support::write_decimal(p, lens.range.end.character);
+  p = support::write_bytes(p, R"(,"line":)");
+  p = support::write_decimal(p, lens.range.end.line);
+  p = support::write_bytes(p, R"(},"start":{"character":)");
+  p = support::write_decimal(p, lens.range.start.character);
+  p = support::write_bytes(p, R"(,"line":)");
+  p = support::write_decimal(p, lens.range.start.line);
+  return support::write_bytes(p, "}}}");
 }
 
 }  // namespace
 
 JsonResult code_lens_json(std::string_view text, std::string_view uri) {
   const std::vector<CodeLens> lenses = compute_code_lenses(text);
-  std::string quoted_uri;
-  support::append_json_string(quoted_uri, uri);
-  std::string title;
-  std::string out = "[";
-  out.reserve(lenses.size() * (200 + 2 * quoted_uri.size()));
-  for (std::size_t i = 0; i < lenses.size(); ++i) {
-    if (i > 0) out += ',';
-    append_lens(out, lenses[i], quoted_uri, title);
+  LensJsonParts parts;
+  support::append_json_string(parts.uri_argument, uri);
+  parts.uri_argument += ',';
+  // Room for the longest each lens can be, so the text is sized once.
+  std::size_t room = 2;
+  for (const CodeLens& lens : lenses) {
+    room += most_fixed_bytes + parts.uri_argument.size() + 2 * support::max_json_escaped_size(lens.name);
   }
-  out += ']';
+  std::string out;
+  out.resize_and_overwrite(room, [&](char* data, std::size_t) {
+    char* p = data;
+    *p++ = '[';
+    for (std::size_t i = 0; i < lenses.size(); ++i) {
+      if (i > 0) *p++ = ',';
+      p = write_lens(p, lenses[i], parts);
+    }
+    *p++ = ']';
+    return static_cast<std::size_t>(p - data);
+  });
   return JsonResult::written(std::move(out));
 }
 

@@ -1,5 +1,7 @@
 #include "features/words.h"
 
+#include <array>
+
 #include "support/columns.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -112,15 +114,40 @@ bool identifier_at(std::string_view line, std::size_t pos, std::size_t& length) 
 
 }  // namespace
 
+namespace {
+
+constexpr auto ascii_identifier = [] {
+  std::array<bool, 128> table{};
+  for (char32_t c = 0; c < 0x80; ++c) table[c] = is_ascii_identifier_char(c);
+  return table;
+}();
+
+}  // namespace
+
 std::optional<IdentifierRun> IdentifierRuns::next() {
-  // Skip to the next identifier character, then take all that follow.
+  // Skip to the next identifier character, then take all that follow; ASCII
+  // bytes are decided by a table, as most text is ASCII. (Locals, not
+  // members, in the loops: a char read could alias a member.)
+  const std::string_view line = line_;
+  const auto byte = [&](std::size_t pos) { return static_cast<unsigned char>(line[pos]); };
+  const std::size_t n = line.size();
+  std::size_t pos = pos_;
   std::size_t length = 0;
-  while (pos_ < line_.size() && !identifier_at(line_, pos_, length)) pos_ += length;
-  if (pos_ >= line_.size()) return std::nullopt;
-  IdentifierRun run{pos_, pos_ + length};
-  while (run.end < line_.size() && identifier_at(line_, run.end, length)) run.end += length;
-  pos_ = run.end;
-  return run;
+  for (;; pos += length) {
+    while (pos < n && byte(pos) < 0x80 && !ascii_identifier[byte(pos)]) ++pos;
+    if (pos >= n) {
+      pos_ = n;
+      return std::nullopt;
+    }
+    if (byte(pos) < 0x80 || identifier_at(line, pos, length)) break;
+  }
+  std::size_t end = pos;
+  for (;; end += length) {
+    while (end < n && byte(end) < 0x80 && ascii_identifier[byte(end)]) ++end;
+    if (end >= n || byte(end) < 0x80 || !identifier_at(line, end, length)) break;
+  }
+  pos_ = end;
+  return IdentifierRun{pos, end};
 }
 
 std::uint64_t Utf16Columns::column(std::uint64_t byte_offset) {

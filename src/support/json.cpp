@@ -1,6 +1,7 @@
 #include "support/json.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -109,31 +110,102 @@ void append_value(std::string& out, const boost::json::value& v) {
 
 }  // namespace
 
+namespace {
+
+// The escape of each byte that needs one; empty for the others.
+struct Escapes {
+  char text[32][7]{};
+  std::uint8_t size[256]{};
+};
+
+constexpr Escapes escapes = [] {
+  constexpr char hex[] = "0123456789abcdef";
+  Escapes e;
+  for (int c = 0; c < 0x20; ++c) {
+    const char u[7] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15], 0};
+    for (int i = 0; i < 7; ++i) e.text[c][i] = u[i];
+    e.size[c] = 6;
+  }
+  const auto short_escape = [&](int c, char letter) {
+    e.text[c][0] = '\\';
+    e.text[c][1] = letter;
+    e.text[c][2] = 0;
+    e.size[c] = 2;
+  };
+  short_escape('\b', 'b');
+  short_escape('\f', 'f');
+  short_escape('\n', 'n');
+  short_escape('\r', 'r');
+  short_escape('\t', 't');
+  e.size[static_cast<unsigned char>('"')] = 2;
+  e.size[static_cast<unsigned char>('\\')] = 2;
+  return e;
+}();
+
+// The escape of a byte with escapes.size[c] != 0.
+std::string_view escape_of(unsigned char c) {
+  if (c == '"') return "\\\"";
+  if (c == '\\') return "\\\\";
+  return {escapes.text[c], escapes.size[c]};
+}
+
+constexpr auto digit_pairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+}  // namespace
+
 void append_json_string(std::string& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   out.push_back('"');
   std::size_t run = 0;  // start of the pending run of bytes that need no escape
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    if (escapes.size[c] == 0) continue;
     out.append(text.data() + run, i - run);
     run = i + 1;
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        out += "\\u00";
-        out.push_back(kHex[c >> 4]);
-        out.push_back(kHex[c & 15]);
-    }
+    out += escape_of(c);
   }
   out.append(text.data() + run, text.size() - run);
   out.push_back('"');
+}
+
+char* write_json_escaped(char* p, std::string_view text) {
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (escapes.size[c] == 0) {
+      *p++ = ch;
+    } else {
+      p = write_bytes(p, escape_of(c));
+    }
+  }
+  return p;
+}
+
+char* write_decimal(char* p, std::uint64_t v) {
+  char digits[max_decimal_digits];
+  char* start = digits + sizeof digits;  // filled from the end
+  while (v >= 100) {
+    const auto pair = static_cast<std::size_t>(v % 100) * 2;
+    v /= 100;
+    start -= 2;
+    start[0] = digit_pairs[pair];
+    start[1] = digit_pairs[pair + 1];
+  }
+  if (v >= 10) {
+    start -= 2;
+    start[0] = digit_pairs[v * 2];
+    start[1] = digit_pairs[v * 2 + 1];
+  } else {
+    *--start = static_cast<char>('0' + v);
+  }
+  const auto n = static_cast<std::size_t>(digits + sizeof digits - start);
+  std::memcpy(p, start, n);
+  return p + n;
 }
 
 void append_json(std::string& out, const boost::json::value& value) { append_value(out, value); }
