@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstring>
 
 #include "features/words.h"
 #include "lsp/lines.h"
@@ -37,28 +35,38 @@ std::optional<std::string_view> before(std::string_view text, char c) {
   return support::trim(text.substr(0, at));
 }
 
-// One line of the document: its text, its index and the buffer that
-// lowercasing reuses from line to line.
+// A symbol whose texts are borrowed: the name from the line, the detail
+// from a buffer reused from symbol to symbol.
+struct SymbolView {
+  std::string_view name;
+  std::optional<std::string_view> detail;
+  Range range;
+  Range selection_range;
+  SymbolKind kind;
+};
+
+// One line of the document: its text, its index and the buffers that
+// lowercasing and the details reuse from line to line.
 struct SymbolLine {
   std::string_view text;
   std::uint32_t index;
   std::string& lower;
+  std::string& detail;
 
   // A symbol of this line whose selection is given in bytes of the line.
-  SymbolRecord symbol(std::string_view name, std::string detail, SymbolKind kind, std::size_t begin,
-                      std::size_t end) const {
+  SymbolView symbol(std::string_view name, SymbolKind kind, std::size_t begin, std::size_t end) const {
     Utf16Columns columns(text);
     const auto column = [&](std::size_t byte) { return static_cast<std::uint32_t>(columns.column(byte)); };
     const Range selection{{index, column(begin)}, {index, column(end)}};
     const Range line{{index, 0}, {index, column(text.size())}};
-    return SymbolRecord{std::string(name), std::move(detail), line, selection, kind};
+    return SymbolView{name, detail, line, selection, kind};
   }
 
   // The selection is the first occurrence of the name in the line, wherever
   // it stands (also inside the keyword).
-  SymbolRecord at_first_occurrence(std::string_view name, std::string detail, SymbolKind kind) const {
+  SymbolView at_first_occurrence(std::string_view name, SymbolKind kind) const {
     const std::size_t at = text.find(name);
-    return symbol(name, std::move(detail), kind, at, at + name.size());
+    return symbol(name, kind, at, at + name.size());
   }
 };
 
@@ -131,9 +139,41 @@ std::optional<std::pair<std::size_t, std::string_view>> find_function_keyword(st
   return std::nullopt;
 }
 
-std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
+// Lowercasing maps every character to one character, ASCII letters to
+// ASCII letters and other characters to non-ASCII ones, except "İ" (to two
+// characters) and the Kelvin sign (to "k"); and only "Ş" and "ş" give "ş".
+// So on a line without those two, the function keywords stand in the
+// lowercased line where they stand in the line with its ASCII capitals and
+// "Ş" folded, at the same bytes and characters.
+bool folding_finds_keywords(std::string_view line) {
+  return line.find("\xC4\xB0") == std::string_view::npos && line.find("\xE2\x84\xAA") == std::string_view::npos;
+}
+
+// ASCII capitals lowered, "Ş" (C5 9E) made "ş" (C5 9F); nothing else changed.
+void fold_keyword_letters(std::string_view line, std::string& out) {
+  out.resize_and_overwrite(line.size(), [&](char* p, std::size_t n) {
+    unsigned char previous = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      auto b = static_cast<unsigned char>(line[i]);
+      if (b - 'A' < 26u) {
+        b += 'a' - 'A';
+      } else if (b == 0x9E && previous == 0xC5) {
+        b = 0x9F;
+      }
+      previous = static_cast<unsigned char>(line[i]);
+      p[i] = static_cast<char>(b);
+    }
+    return n;
+  });
+}
+
+std::optional<SymbolView> function_symbol(const SymbolLine& line) {
   if (!may_hold_function_keyword(line.text)) return std::nullopt;
-  support::to_lower(line.text, line.lower);
+  if (folding_finds_keywords(line.text)) {
+    fold_keyword_letters(line.text, line.lower);
+  } else {
+    support::to_lower(line.text, line.lower);
+  }
   const auto found = find_function_keyword(line.lower);
   if (!found) return std::nullopt;
   const auto [at, keyword] = *found;
@@ -151,7 +191,8 @@ std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
   if (close == std::string_view::npos) return std::nullopt;
   const std::string_view params = close > open + 1 ? after.substr(open + 1, close - open - 1) : "";
 
-  std::string detail(name);
+  std::string& detail = line.detail;
+  detail = name;
   detail += '(';
   detail += params;
   detail += ')';
@@ -170,9 +211,8 @@ std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
   };
   const auto line_end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line.text, line.text.size()));
   const Range whole{{line.index, 0}, {line.index, line_end}};
-  return SymbolRecord{std::string(name), std::move(detail), whole,
-                      {{line.index, column(name_start)}, {line.index, column(name_end)}},
-                      SymbolKind::function};
+  return SymbolView{name, detail, whole, {{line.index, column(name_start)}, {line.index, column(name_end)}},
+                    SymbolKind::function};
 }
 
 // A keyword that starts a trimmed line, compared lowercased, and how many
@@ -221,8 +261,8 @@ std::optional<std::pair<const LeadingKeyword*, std::string_view>> leading_keywor
   return std::nullopt;
 }
 
-std::optional<SymbolRecord> variable_symbol(const SymbolLine& line, std::string_view trimmed,
-                                            std::string_view lower_head) {
+std::optional<SymbolView> variable_symbol(const SymbolLine& line, std::string_view trimmed,
+                                          std::string_view lower_head) {
   const auto found = leading_keyword(variable_keywords, trimmed, lower_head);
   if (!found) return std::nullopt;
   const auto [row, rest] = *found;
@@ -231,17 +271,18 @@ std::optional<SymbolRecord> variable_symbol(const SymbolLine& line, std::string_
   if (!name) name = first_word(rest);
   if (!name || name->empty()) return std::nullopt;
 
-  std::string detail(*name);
+  std::string& detail = line.detail;
+  detail = *name;
   if (const std::size_t colon = rest.find(':'); colon != std::string_view::npos) {
     const std::string_view type_text = rest.substr(colon + 1);
     detail += ": ";
     detail += support::trim(type_text.substr(0, type_text.find('=')));
   }
-  return line.at_first_occurrence(*name, std::move(detail), row->kind);
+  return line.at_first_occurrence(*name, row->kind);
 }
 
-std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_view trimmed,
-                                          std::string_view lower_head) {
+std::optional<SymbolView> struct_symbol(const SymbolLine& line, std::string_view trimmed,
+                                        std::string_view lower_head) {
   const auto found = leading_keyword(struct_keywords, trimmed, lower_head);
   if (!found) return std::nullopt;
   const std::string_view rest = found->second;
@@ -249,7 +290,9 @@ std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_vi
   if (!name) name = before(rest, '{');
   if (!name) name = first_word(rest);
   if (!name || name->empty()) return std::nullopt;
-  return line.at_first_occurrence(*name, "struct " + std::string(*name), SymbolKind::struct_);
+  line.detail = "struct ";
+  line.detail += *name;
+  return line.at_first_occurrence(*name, SymbolKind::struct_);
 }
 
 // The ASCII bytes that lowercase to the first letter of a declaration
@@ -273,7 +316,7 @@ template <class Fn>
 void line_symbols(const SymbolLine& line, std::string& lower_head, Fn&& emit) {
   const std::string_view start = support::trim_start(line.text);
   if (start.starts_with("//") || start.starts_with("/*")) return;
-  if (auto symbol = function_symbol(line)) emit(std::move(*symbol));
+  if (auto symbol = function_symbol(line)) emit(*symbol);
   if (start.empty()) return;
   const auto first = static_cast<unsigned char>(start[0]);
   if (first < 0x80 && !may_start_declaration[first]) return;
@@ -284,81 +327,100 @@ void line_symbols(const SymbolLine& line, std::string& lower_head, Fn&& emit) {
     head += support::utf8_sequence_length(static_cast<unsigned char>(trimmed[head]));
   }
   support::to_lower(trimmed.substr(0, head), lower_head);
-  if (auto symbol = variable_symbol(line, trimmed, lower_head)) emit(std::move(*symbol));
-  if (auto symbol = struct_symbol(line, trimmed, lower_head)) emit(std::move(*symbol));
+  if (auto symbol = variable_symbol(line, trimmed, lower_head)) emit(*symbol);
+  if (auto symbol = struct_symbol(line, trimmed, lower_head)) emit(*symbol);
 }
 
+// Calls emit(const SymbolView&) for every symbol; its detail lives until the next call.
 template <class Fn>
 void for_each_symbol(std::string_view text, Fn&& emit) {
   std::string lower;
   std::string lower_head;
+  std::string detail;
   LineCursor lines(text);
   std::uint32_t index = 0;
   while (const auto line = lines.next()) {
-    line_symbols(SymbolLine{line->content, index, lower}, lower_head, emit);
+    line_symbols(SymbolLine{line->content, index, lower, detail}, lower_head, emit);
     ++index;
   }
 }
 
-// The fixed text and numbers of a symbol's JSON, written into a small
-// buffer and appended at once.
-class FixedJson {
- public:
-  FixedJson& text(std::string_view s) {
-    std::memcpy(p_, s.data(), s.size());
-    p_ += s.size();
-    return *this;
-  }
-  FixedJson& number(std::uint64_t v) {
-    p_ = std::to_chars(p_, p_ + 20, v).ptr;
-    return *this;
-  }
-  FixedJson& position(const Position& at) {
-    return text(R"({"character":)").number(at.character).text(R"(,"line":)").number(at.line).text("}");
-  }
-  FixedJson& range(const Range& r) {
-    return text(R"({"end":)").position(r.end).text(R"(,"start":)").position(r.start).text("}");
-  }
-  void append_to(std::string& out) const { out.append(buffer_, static_cast<std::size_t>(p_ - buffer_)); }
+// Room for a symbol's JSON besides its escaped name and detail: member
+// names, kind and eight numbers.
+constexpr std::size_t most_fixed_bytes = 128 + 8 * support::max_decimal_digits;
 
- private:
-  char buffer_[256];  // two ranges of four 10-digit numbers with their member names fit
-  char* p_ = buffer_;
-};
+char* write_position(char* p, const Position& at) {
+  p = support::write_bytes(p, R"({"character":)");
+  p = support::write_decimal(p, at.character);
+  p = support::write_bytes(p, R"(,"line":)");
+  p = support::write_decimal(p, at.line);
+  *p++ = '}';
+  return p;
+}
+
+char* write_range(char* p, const Range& r) {
+  p = support::write_bytes(p, R"({"end":)");
+  p = write_position(p, r.end);
+  p = support::write_bytes(p, R"(,"start":)");
+  p = write_position(p, r.start);
+  *p++ = '}';
+  return p;
+}
+
+// Appends the symbol's object, members sorted by name.
+void append_symbol(std::string& out, const SymbolView& symbol) {
+  const std::size_t room = most_fixed_bytes + support::max_json_escaped_size(symbol.name) +
+                           (symbol.detail ? support::max_json_escaped_size(*symbol.detail) : 0);
+  const std::size_t old = out.size();
+  if (out.capacity() < old + room) out.reserve(std::max(2 * out.capacity(), old + room));
+  out.resize_and_overwrite(old + room, [&](char* data, std::size_t) {
+    char* p = data + old;
+    p = support::write_bytes(p, R"({"detail":)");
+    if (symbol.detail) {
+      *p++ = '"';
+      p = support::write_json_escaped(p, *symbol.detail);
+      *p++ = '"';
+    } else {
+      p = support::write_bytes(p, "null");
+    }
+    p = support::write_bytes(p, R"(,"kind":)");
+    p = support::write_decimal(p, static_cast<std::uint64_t>(symbol.kind));
+    p = support::write_bytes(p, R"(,"name":")");
+    p = support::write_json_escaped(p, symbol.name);
+    p = support::write_bytes(p, R"(","range":)");
+    p = write_range(p, symbol.range);
+    p = support::write_bytes(p, R"(,"selectionRange":)");
+    p = write_range(p, symbol.selection_range);
+    *p++ = '}';
+    return static_cast<std::size_t>(p - data);
+  });
+}
 
 }  // namespace
 
 void document_symbol_json(std::string& out, const SymbolRecord& record) {
-  out += R"({"detail":)";
-  if (record.detail) {
-    support::append_json_string(out, *record.detail);
-  } else {
-    out += "null";
-  }
-  FixedJson().text(R"(,"kind":)").number(static_cast<std::uint64_t>(record.kind)).text(R"(,"name":)").append_to(out);
-  support::append_json_string(out, record.name);
-  FixedJson()
-      .text(R"(,"range":)")
-      .range(record.range)
-      .text(R"(,"selectionRange":)")
-      .range(record.selection_range)
-      .text("}")
-      .append_to(out);
+  append_symbol(out, SymbolView{record.name, record.detail, record.range, record.selection_range, record.kind});
 }
 
 std::vector<SymbolRecord> document_symbols(std::string_view text) {
   std::vector<SymbolRecord> all;
-  for_each_symbol(text, [&](SymbolRecord&& symbol) { all.push_back(std::move(symbol)); });
+  for_each_symbol(text, [&](const SymbolView& symbol) {
+    all.push_back(SymbolRecord{std::string(symbol.name),
+                               symbol.detail ? std::optional<std::string>(*symbol.detail) : std::nullopt,
+                               symbol.range, symbol.selection_range, symbol.kind});
+  });
   return all;
 }
 
 JsonResult handle_document_symbols(std::string_view text) {
   std::string out;
-  out.reserve(2 * text.size() + 2);  // a guess that saves the copies of growing; untouched pages cost nothing
+  // Symbols of real documents take about twice the text; room untouched
+  // costs no page, and a document that needs more grows as usual.
+  out.reserve(3 * text.size() + 2);
   out += '[';
-  for_each_symbol(text, [&](SymbolRecord&& symbol) {
+  for_each_symbol(text, [&](const SymbolView& symbol) {
     if (out.size() > 1) out += ',';
-    document_symbol_json(out, symbol);
+    append_symbol(out, symbol);
   });
   out += ']';
   return JsonResult::written(std::move(out));
