@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <vector>
 
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
+#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -264,13 +264,16 @@ class LineScanner {
     tokens_.push_back({key, begin, end, type_index(type), modifiers});
   }
 
+  // The walks keep the line in locals: a char read could alias a member,
+  // which would be read again after every byte.
   void walk() {
+    const std::string_view line = line_;
     std::size_t i = 0;
-    while (i < line_.size()) {
-      const auto b = static_cast<unsigned char>(line_[i]);
+    while (i < line.size()) {
+      const auto b = static_cast<unsigned char>(line[i]);
       if (b >= 0x80) {
         ascii_ = false;
-        const auto d = support::decode_utf8(line_, i);
+        const auto d = support::decode_utf8(line, i);
         i = is_identifier_char(d.code_point) ? identifier_run(i) : i + d.length;
         continue;
       }
@@ -290,19 +293,20 @@ class LineScanner {
   // Numbers start inside runs (numeric characters are identifier
   // characters), and so do declaration words and keywords.
   std::size_t identifier_run(std::size_t start) {
+    const std::string_view line = line_;
     std::size_t p = start;
-    while (p < line_.size()) {
-      const auto b = static_cast<unsigned char>(line_[p]);
+    while (p < line.size()) {
+      const auto b = static_cast<unsigned char>(line[p]);
       if (b < 0x80) {
         const std::uint8_t c = ascii_class[b];
         if (!(c & identifier)) break;
         if ((c & digit) && p >= number_end_) number_at(p);
-        if (c & declaration_start) found_.at(line_, p);
+        if (c & declaration_start) found_.at(line, p);
         ++p;
         continue;
       }
       ascii_ = false;
-      const auto d = support::decode_utf8(line_, p);
+      const auto d = support::decode_utf8(line, p);
       if (!is_identifier_char(d.code_point)) break;
       if (p >= number_end_ && support::is_numeric(d.code_point)) number_at(p);
       p += d.length;
@@ -423,20 +427,29 @@ class LineScanner {
   std::array<std::size_t, two_character_operators> resume_{};  // where each one's scan goes on
 };
 
-// The ordered tokens of one line, in UTF-16 units of the line.
+// The ordered tokens of one line, in UTF-16 units of the line. On a line
+// with other characters than ASCII, the column of every byte offset is
+// counted once; tokens start and end on character boundaries.
 void to_wire(std::string_view line, std::uint32_t line_index, bool ascii,
-             const std::vector<LineToken>& tokens, std::vector<SemanticToken>& out) {
+             const std::vector<LineToken>& tokens, std::vector<std::uint32_t>& columns,
+             std::vector<SemanticToken>& out) {
   out.clear();
-  Utf16Columns columns(line);
-  for (const LineToken& t : tokens) {
-    std::uint64_t start = t.begin;  // an ASCII line's bytes are its UTF-16 units
-    std::uint64_t length = t.end - t.begin;
-    if (!ascii) {
-      start = columns.column(t.begin);
-      length = support::utf16_of_byte_offset(line.substr(t.begin, t.end - t.begin), t.end - t.begin);
+  if (!ascii) {
+    columns.resize(line.size() + 1);
+    std::uint32_t units = 0;
+    for (std::size_t i = 0; i < line.size();) {
+      const std::size_t length = support::utf8_sequence_length(static_cast<unsigned char>(line[i]));
+      for (std::size_t k = 0; k < length && i + k < line.size(); ++k) columns[i + k] = units;
+      units += length == 4 ? 2 : 1;  // four UTF-8 bytes are the characters outside the BMP
+      i += length;
     }
-    out.push_back({line_index, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length),
-                   t.type, t.modifiers});
+    columns[line.size()] = units;
+  }
+  for (const LineToken& t : tokens) {
+    // An ASCII line's bytes are its UTF-16 units.
+    const auto begin = static_cast<std::uint32_t>(ascii ? t.begin : columns[t.begin]);
+    const auto end = static_cast<std::uint32_t>(ascii ? t.end : columns[t.end]);
+    out.push_back({line_index, begin, end - begin, t.type, t.modifiers});
   }
 }
 
@@ -444,6 +457,7 @@ void to_wire(std::string_view line, std::uint32_t line_index, bool ascii,
 template <class Fn>
 void for_each_line_tokens(std::string_view text, Fn&& fn) {
   std::vector<LineToken> scratch;
+  std::vector<std::uint32_t> columns;
   std::vector<SemanticToken> wire;
   LineScanner scanner(scratch);
   LineCursor lines(text);
@@ -451,20 +465,26 @@ void for_each_line_tokens(std::string_view text, Fn&& fn) {
   while (const auto line = lines.next()) {
     const bool ascii = scanner.scan(line->content);
     if (!scratch.empty()) {
-      to_wire(line->content, index, ascii, scratch, wire);
+      to_wire(line->content, index, ascii, scratch, columns, wire);
       fn(std::span<const SemanticToken>(wire));
     }
     ++index;
   }
 }
 
-// Decimal digits of v at p; returns the end.
+// Decimal digits of v at p; returns the end. Most numbers of the encoding
+// are single digits.
 char* write_uint(char* p, std::uint32_t v) {
   if (v < 10) {
     *p = static_cast<char>('0' + v);
     return p + 1;
   }
-  return std::to_chars(p, p + 10, v).ptr;
+  if (v < 100) {
+    p[0] = static_cast<char>('0' + v / 10);
+    p[1] = static_cast<char>('0' + v % 10);
+    return p + 2;
+  }
+  return support::write_decimal(p, v);
 }
 
 }  // namespace
