@@ -151,7 +151,9 @@ bool folding_finds_keywords(std::string_view line) {
 
 // ASCII capitals lowered, "Ş" (C5 9E) made "ş" (C5 9F); nothing else changed.
 void fold_keyword_letters(std::string_view line, std::string& out) {
-  out.resize_and_overwrite(line.size(), [&](char* p, std::size_t n) {
+  // The size the callback is given may exceed the size asked for (GCC 12).
+  const std::size_t n = line.size();
+  out.resize_and_overwrite(n, [&](char* p, std::size_t) {
     unsigned char previous = 0;
     for (std::size_t i = 0; i < n; ++i) {
       auto b = static_cast<unsigned char>(line[i]);

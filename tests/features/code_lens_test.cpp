@@ -9,6 +9,7 @@
 #include <boost/json.hpp>
 
 #include "features/code_lens_oracle.h"
+#include "support/json.h"
 
 namespace qosa::lsp {
 namespace {
@@ -205,6 +206,30 @@ TEST(CodeLens, CountsEqualTheLineByLineCounting) {
     for (std::size_t i = 0; i < lenses.size(); ++i) {
       ASSERT_EQ(lens_text(lenses[i]), lens_text(expected[i])) << "seed " << seed << "\n" << text;
     }
+  }
+}
+
+// The answer text is the array of the lenses' JSON values, also for names
+// and uris that need escapes.
+TEST(CodeLens, JsonIsTheValueOfTheLenses) {
+  const auto position = [](const Position& p) { return json::object{{"line", p.line}, {"character", p.character}}; };
+  for (std::uint32_t seed = 0; seed < 300; ++seed) {
+    Generator g{std::mt19937(seed)};
+    std::string text = g.document();
+    text += "\nfonksiyon a\"b\\c(x)\nfn q\x01(\nlet t\"\\ = 1\n#[bench] fn b\"(\n";
+    const std::string_view uri = seed % 2 ? "file:///a\"b\\c.qosa" : "file:///proje/ana.qosa";
+    json::array expected;
+    for (const CodeLens& lens : compute_code_lenses(text)) {
+      json::array arguments;
+      if (lens.kind != LensKind::references) arguments.push_back(json::string(uri));
+      arguments.push_back(json::string(lens.name));
+      expected.push_back(json::object{
+          {"range", json::object{{"start", position(lens.range.start)}, {"end", position(lens.range.end)}}},
+          {"command", json::object{{"title", lens_title(lens)},
+                                   {"command", lens_command(lens.kind)},
+                                   {"arguments", std::move(arguments)}}}});
+    }
+    ASSERT_EQ(code_lens_json(text, uri).text(), support::to_json_text(expected)) << "seed " << seed << "\n" << text;
   }
 }
 

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
-#include <boost/json/parse.hpp>
+#include <boost/json.hpp>
+
+#include "support/columns.h"
+#include "support/json.h"
+#include "support/unicode.h"
+#include "support/utf8.h"
 
 namespace qosa::lsp {
 namespace {
@@ -157,6 +163,102 @@ TEST(DocumentSymbolsRequest, LookupFailuresGiveNull) {
   EXPECT_EQ(ask(R"({"textDocument":{"uri":"file:///empty.qosa"}})"), "[]");
   EXPECT_EQ(ask(R"({"textDocument":{"uri":"file:///a.qosa"}})").substr(0, 33),
             R"([{"detail":"x","kind":13,"name":")");
+}
+
+// The facts that let most lines be folded instead of lowercased: every
+// character lowercases to one character, ASCII to ASCII (its lowercase
+// letter) and the others to non-ASCII characters, but for "İ" and the
+// Kelvin sign; and only "Ş" and "ş" give "ş".
+TEST(DocumentSymbols, LowercasingFactsBehindFolding) {
+  std::string text;
+  std::string lower;
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c == U'İ' || c == 0x212A) continue;
+    text.clear();
+    support::append_utf8(text, c);
+    support::to_lower(text, lower);
+    ASSERT_EQ(support::count_chars(lower), 1u) << std::hex << static_cast<std::uint32_t>(c);
+    const char32_t l = support::decode_utf8(lower, 0).code_point;
+    if (c < 0x80) {
+      ASSERT_EQ(l, c >= 'A' && c <= 'Z' ? c + 0x20 : c) << std::hex << static_cast<std::uint32_t>(c);
+    } else {
+      ASSERT_GE(l, 0x80u) << std::hex << static_cast<std::uint32_t>(c);
+    }
+    if (l == U'ş') ASSERT_TRUE(c == U'ş' || c == U'Ş') << std::hex << static_cast<std::uint32_t>(c);
+  }
+}
+
+// The function symbol found through the full lowercasing of the line, as
+// the classifier states it: the keyword's place is counted in the
+// lowercased line, the name read from the line itself.
+std::optional<std::pair<std::string, std::uint32_t>> lowercased_function_name(std::string_view line) {
+  const std::string lower = support::to_lower(line);
+  for (std::string_view kw : {"fonksiyon", "işlev", "function"}) {
+    const std::size_t at = lower.find(kw);
+    if (at == std::string::npos) continue;
+    const std::size_t k = support::count_chars(std::string_view(lower).substr(0, at)) + support::count_chars(kw);
+    const std::string_view after = support::trim_start(slice_from_char(line, k));
+    const std::size_t open = after.find('(');
+    if (open == std::string_view::npos) return std::nullopt;
+    const std::string_view name = support::trim(after.substr(0, open));
+    if (name.empty() || after.find(')') == std::string_view::npos) return std::nullopt;
+    return std::pair{std::string(name), static_cast<std::uint32_t>(support::utf16_of_char_index(line, k + 1))};
+  }
+  return std::nullopt;
+}
+
+TEST(DocumentSymbols, FunctionKeywordFoundAsInTheLowercasedLine) {
+  static constexpr std::string_view pieces[] = {
+      "fonksiyon", "FONKSİYON", "FonkSiyon", "işlev", "İŞLEV", "IŞLEV", "işLEV", "function", "FUNCTİON",
+      "FUNCTION", "İ", "I", "ı", "\u212A", "K", "Ş", "ş", "s", "x", " ", "  ", "é", "𝒳", "f(a)", "(b)", "g"};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    for (std::size_t n = 1 + rng() % 6; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+    line += " f(x)";
+    const auto expected = lowercased_function_name(line);
+    const auto symbols = document_symbols(line);
+    const SymbolRecord* function = nullptr;
+    for (const SymbolRecord& s : symbols) {
+      if (s.kind == SymbolKind::function) function = &s;
+    }
+    ASSERT_EQ(function != nullptr, expected.has_value()) << line;
+    if (!expected) continue;
+    EXPECT_EQ(function->name, expected->first) << line;
+    EXPECT_EQ(function->selection_range.start.character, expected->second) << line;
+  }
+}
+
+json::value position_value(const Position& p) { return json::object{{"line", p.line}, {"character", p.character}}; }
+json::value range_value(const Range& r) {
+  return json::object{{"start", position_value(r.start)}, {"end", position_value(r.end)}};
+}
+
+// The answer text is the array of the symbols' JSON values, with names and
+// details that need escapes.
+TEST(DocumentSymbols, AnswerTextIsTheValueOfTheSymbols) {
+  static constexpr std::string_view lines[] = {
+      "fonksiyon topla(a: tamsayı) -> tamsayı {", "let x = 5", "  sabit \"K\\\" = 1", "yapı Nokta {",
+      "function f\t(a\x01) -> b", "değişken sayaç: tamsayı = 0", "type T = x", "// let y = 1",
+      "struct \"q\"", "let x: \"t\\\" = 1", "    const İ = 2", "x = 1", ""};
+  std::mt19937 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (std::size_t n = rng() % 30; n > 0; --n) {
+      text += lines[rng() % std::size(lines)];
+      text += rng() % 4 == 0 ? "\r\n" : "\n";
+    }
+    json::array expected;
+    for (const SymbolRecord& s : document_symbols(text)) {
+      expected.push_back(json::object{{"name", s.name},
+                                      {"detail", s.detail ? json::value(*s.detail) : json::value(nullptr)},
+                                      {"kind", static_cast<int>(s.kind)},
+                                      {"range", range_value(s.range)},
+                                      {"selectionRange", range_value(s.selection_range)}});
+    }
+    ASSERT_EQ(handle_document_symbols(text).text(), support::to_json_text(expected)) << text;
+  }
 }
 
 }  // namespace

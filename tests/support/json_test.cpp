@@ -4,6 +4,9 @@
 
 #include <boost/json.hpp>
 
+#include <cstdint>
+#include <string>
+
 namespace qosa::support {
 namespace {
 
@@ -23,6 +26,26 @@ TEST(JsonWriter, WritesCompactTextWithSortedMembers) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(to_json_text(boost::json::parse(c.input)), c.expected) << c.input;
+  }
+}
+
+TEST(JsonWriter, DecimalDigits) {
+  for (const std::uint64_t v : {0ull, 9ull, 10ull, 99ull, 100ull, 101ull, 999ull, 1000ull, 65535ull, 4294967295ull,
+                                10000000000ull, 18446744073709551615ull}) {
+    char buffer[max_decimal_digits];
+    EXPECT_EQ(std::string(buffer, write_decimal(buffer, v)), std::to_string(v));
+  }
+}
+
+// Every byte, alone and between others, escapes as append_json_string escapes it.
+TEST(JsonWriter, EscapedTextAsTheStringWriterWritesIt) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string text = std::string("a") + static_cast<char>(b) + "ç";
+    std::string quoted;
+    append_json_string(quoted, text);
+    std::string buffer(max_json_escaped_size(text), '\0');
+    const std::string written(buffer.data(), write_json_escaped(buffer.data(), text));
+    EXPECT_EQ('"' + written + '"', quoted) << b;
   }
 }
 
