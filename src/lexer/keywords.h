@@ -131,6 +131,7 @@ constexpr std::size_t count_two_word_texts() {
   return n;
 }
 
+// (at most eight bytes each: their heads are the whole words)
 inline constexpr std::array<std::string_view, count_two_word_texts()> kFirstWords = [] {
   std::array<std::string_view, count_two_word_texts()> out{};
   std::size_t n = 0;
@@ -140,6 +141,12 @@ inline constexpr std::array<std::string_view, count_two_word_texts()> kFirstWord
   }
   return out;
 }();
+static_assert([] {
+  for (std::string_view first : kFirstWords) {
+    if (first.size() > 8) return false;
+  }
+  return true;
+}());
 
 }  // namespace keyword_detail
 
@@ -164,11 +171,12 @@ inline std::optional<TokenKind> find_keyword(std::string_view word) {
   return find_keyword(word, keyword_detail::load_head(word));
 }
 
-// True when `word` is the first word of a two-word keyword ("her" of "her biri").
-inline bool starts_two_word_keyword(std::string_view word) {
+// True when a word of `length` bytes whose head (as for find_keyword) is
+// `head` is the first word of a two-word keyword ("her" of "her biri").
+inline bool starts_two_word_keyword(std::size_t length, std::uint64_t head) {
   using namespace keyword_detail;
   for (std::string_view first : kFirstWords) {
-    if (first == word) return true;
+    if (length == first.size() && head == head_of(first)) return true;
   }
   return false;
 }
