@@ -87,7 +87,7 @@ enum class Start : std::uint8_t { Other, Word, Sign, Digit, Dot, DoubleQuote, Qu
 
 struct StartRow {
   Start start = Start::Other;
-  char second = 0;
+  std::int16_t second = -2;  // matches no byte_at
   TokenKind kind = kRejected;
   TokenKind kind2 = kRejected;
 };
@@ -98,7 +98,7 @@ constexpr std::array<StartRow, 256> kStart = [] {
   for (int c = 'A'; c <= 'Z'; ++c) table[c].start = Start::Word;
   table['_'].start = Start::Word;
   for (int c = '0'; c <= '9'; ++c) table[c].start = Start::Digit;
-  auto sign = [&table](char c, TokenKind kind, char second = 0, TokenKind kind2 = kRejected) {
+  auto sign = [&table](char c, TokenKind kind, std::int16_t second = -2, TokenKind kind2 = kRejected) {
     table[static_cast<unsigned char>(c)] = StartRow{Start::Sign, second, kind, kind2};
   };
   sign('+', TokenKind::Plus);
@@ -188,6 +188,7 @@ void Lexer::count_through(std::size_t end) {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
   std::size_t i = pos_;
+  std::uint64_t line = line_;
   std::uint64_t column = column_;
   while (i < n) {
     const auto b = static_cast<unsigned char>(s[i]);
@@ -206,7 +207,7 @@ void Lexer::count_through(std::size_t end) {
 #endif
     } else if (b == '\n') {
       ++i;
-      ++line_;
+      ++line;
       column = 1;
     } else if (b == '/' && i + 1 < n && s[i + 1] == '/') {
       // Up to the line break, which stays unread.
@@ -236,9 +237,11 @@ void Lexer::count_through(std::size_t end) {
       // Block comments do not nest; the "*" of the opener cannot close it.
       const std::size_t close = text_.find("*/", i + 2);
       pos_ = i;
+      line_ = line;
       column_ = column;
       count_through(close == std::string_view::npos ? n : close + 2);
       i = pos_;
+      line = line_;
       column = column_;
     } else if (b >= 0x80) {
       std::size_t len = 0;
@@ -250,6 +253,7 @@ void Lexer::count_through(std::size_t end) {
     }
   }
   pos_ = i;
+  line_ = line;
   column_ = column;
 }
 
@@ -298,7 +302,7 @@ std::string& Lexer::escape_buffer() {
   // Words are most tokens, signs most of the rest.
   if (row.start == Start::Word) return scan_identifier();
   if (row.start == Start::Sign) {
-    if (row.second != 0 && byte_at(pos_ + 1) == row.second) return single(row.kind2, 2);
+    if (byte_at(pos_ + 1) == row.second) return single(row.kind2, 2);
     return single(row.kind, 1);
   }
   switch (row.start) {
@@ -385,10 +389,10 @@ std::string& Lexer::escape_buffer() {
     }
   }
 
-  if (auto kind = find_keyword(word, head)) return make(*kind);
+  // A keyword token carries no text.
   Lexeme token;
-  token.kind = TokenKind::Identifier;
-  token.text = word;
+  token.kind = keyword_or_identifier(word, head);
+  token.text = token.kind == TokenKind::Identifier ? word : std::string_view{};
   return token;
 }
 
