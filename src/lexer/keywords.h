@@ -78,38 +78,61 @@ inline constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {
   return out;
 }();
 
-inline constexpr std::size_t kMaxLength = [] {
-  std::size_t longest = 0;
-  for (const auto& k : kKeywords) longest = k.text.size() > longest ? k.text.size() : longest;
-  return longest;
-}();
-
-// An open-addressing hash table over (head, length): one multiply and, for
-// most identifiers, one look at an empty or different slot. Texts of up to
-// eight bytes are equal when head and length are; longer ones compare the rest.
-constexpr std::size_t kSlotBits = 10;
+// A perfect hash over (head, length): no two keywords share a slot, so a
+// lookup is one multiply, two loads and one comparison, with no probing loop
+// whose length depends on the word. Texts of up to eight bytes are equal when
+// head and length are; longer ones compare the rest. (No two keywords share
+// both their first eight bytes and their length.)
+constexpr std::size_t kSlotBits = 13;
 constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-static_assert(kKeywordCount * 2 <= kSlots, "the keyword table should stay at most half full");
 
-struct Slot {
-  std::uint64_t head = 0;
+// Keyword entries; entry 0 is none (no word of length 0 has that head).
+struct Entry {
+  std::uint64_t head = ~std::uint64_t{0};
+  std::uint8_t length = 0;
+  TokenKind kind = TokenKind::Identifier;
   std::uint16_t keyword = 0;
-  std::uint8_t length = 0;  // 0 for an empty slot
-  TokenKind kind = TokenKind::Eof;
 };
 
-constexpr std::size_t slot_of(std::uint64_t head, std::size_t length) {
-  return static_cast<std::size_t>(((head ^ length) * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits));
+constexpr std::size_t slot_of(std::uint64_t head, std::size_t length, std::uint64_t multiplier) {
+  return static_cast<std::size_t>(((head ^ length) * multiplier) >> (64 - kSlotBits));
 }
 
-inline constexpr std::array<Slot, kSlots> kTable = [] {
-  std::array<Slot, kSlots> table{};
+// The first odd multiplier of a fixed pseudo-random sequence that separates
+// every keyword.
+inline constexpr std::uint64_t kMultiplier = [] {
+  std::array<std::uint64_t, kKeywordCount> heads{};
+  for (std::size_t k = 0; k < kKeywordCount; ++k) heads[k] = head_of(kKeywords[k].text);
+  std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+  for (;;) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const std::uint64_t m = state | 1;
+    std::array<std::uint64_t, kSlots / 64> taken{};
+    bool clash = false;
+    for (std::size_t k = 0; k < kKeywordCount && !clash; ++k) {
+      const std::size_t i = slot_of(heads[k], kKeywords[k].text.size(), m);
+      clash = (taken[i / 64] >> (i % 64)) & 1;
+      taken[i / 64] |= std::uint64_t{1} << (i % 64);
+    }
+    if (!clash) return m;
+  }
+}();
+
+inline constexpr std::array<Entry, kKeywordCount + 1> kEntries = [] {
+  std::array<Entry, kKeywordCount + 1> out{};
   for (std::size_t k = 0; k < kKeywordCount; ++k) {
-    const std::string_view text = kKeywords[k].text;
-    std::size_t i = slot_of(head_of(text), text.size());
-    while (table[i].length != 0) i = (i + 1) % kSlots;
-    table[i] = Slot{head_of(text), static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(text.size()),
-                    kKeywords[k].kind};
+    out[k + 1] = Entry{head_of(kKeywords[k].text), static_cast<std::uint8_t>(kKeywords[k].text.size()),
+                       kKeywords[k].kind, static_cast<std::uint16_t>(k)};
+  }
+  return out;
+}();
+
+static_assert(kKeywordCount < 256, "slots hold an entry number of one byte");
+inline constexpr std::array<std::uint8_t, kSlots> kSlotEntry = [] {
+  std::array<std::uint8_t, kSlots> table{};
+  for (std::size_t k = 0; k < kKeywordCount; ++k) {
+    table[slot_of(head_of(kKeywords[k].text), kKeywords[k].text.size(), kMultiplier)] =
+        static_cast<std::uint8_t>(k + 1);
   }
   return table;
 }();
@@ -131,6 +154,7 @@ constexpr std::size_t count_two_word_texts() {
   return n;
 }
 
+// (at most eight bytes each: their heads are the whole words)
 inline constexpr std::array<std::string_view, count_two_word_texts()> kFirstWords = [] {
   std::array<std::string_view, count_two_word_texts()> out{};
   std::size_t n = 0;
@@ -140,23 +164,33 @@ inline constexpr std::array<std::string_view, count_two_word_texts()> kFirstWord
   }
   return out;
 }();
+static_assert([] {
+  for (std::string_view first : kFirstWords) {
+    if (first.size() > 8) return false;
+  }
+  return true;
+}());
 
 }  // namespace keyword_detail
 
-// find_keyword with the word's first eight bytes already loaded (first
-// byte least significant, zeros past the word's end).
-inline std::optional<TokenKind> find_keyword(std::string_view word, std::uint64_t head) {
+// The keyword kind of `word`, or Identifier; `head` is its first eight
+// bytes (first byte least significant, zeros past the word's end). Written
+// without an early return, so that the lexer's choice between the two is a
+// selection rather than a jump.
+inline TokenKind keyword_or_identifier(std::string_view word, std::uint64_t head) {
   using namespace keyword_detail;
   const std::size_t len = word.size();
-  if (len == 0 || len > kMaxLength) return std::nullopt;
-  for (std::size_t i = slot_of(head, len);; i = (i + 1) % kSlots) {
-    const Slot& slot = kTable[i];
-    if (slot.length == 0) return std::nullopt;
-    if (slot.head == head && slot.length == len &&
-        (len <= 8 || word.substr(8) == kKeywords[slot.keyword].text.substr(8))) {
-      return slot.kind;
-    }
-  }
+  const Entry& e = kEntries[kSlotEntry[slot_of(head, len, kMultiplier)]];
+  bool match = (e.head == head) & (e.length == len);
+  if (len > 8 && match) match = word.substr(8) == kKeywords[e.keyword].text.substr(8);
+  return match ? e.kind : TokenKind::Identifier;
+}
+
+// find_keyword with the word's first eight bytes already loaded.
+inline std::optional<TokenKind> find_keyword(std::string_view word, std::uint64_t head) {
+  const TokenKind kind = keyword_or_identifier(word, head);
+  if (kind == TokenKind::Identifier) return std::nullopt;
+  return kind;
 }
 
 // The kind whose keyword text is exactly `word` (case-sensitive), if any.
@@ -164,11 +198,12 @@ inline std::optional<TokenKind> find_keyword(std::string_view word) {
   return find_keyword(word, keyword_detail::load_head(word));
 }
 
-// True when `word` is the first word of a two-word keyword ("her" of "her biri").
-inline bool starts_two_word_keyword(std::string_view word) {
+// True when a word of `length` bytes whose head (as for find_keyword) is
+// `head` is the first word of a two-word keyword ("her" of "her biri").
+inline bool starts_two_word_keyword(std::size_t length, std::uint64_t head) {
   using namespace keyword_detail;
   for (std::string_view first : kFirstWords) {
-    if (first == word) return true;
+    if (length == first.size() && head == head_of(first)) return true;
   }
   return false;
 }

@@ -1,5 +1,6 @@
 #include "lexer/lexer.h"
 
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -33,15 +34,48 @@ inline __m128i in_range(__m128i x, char lo, char hi) {
   return _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(static_cast<char>(hi - lo))), t);
 }
 
+// Set bits of a sixteen-bit mask, inline: without the POPCNT instruction
+// (not in the x86-64 baseline) std::popcount is a library call per word.
+inline unsigned bits_set(unsigned x) {
+#if defined(__POPCNT__)
+  return static_cast<unsigned>(std::popcount(x));
+#else
+  x = x - ((x >> 1) & 0x5555u);
+  x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+  x = (x + (x >> 4)) & 0x0F0Fu;
+  return (x + (x >> 8)) & 0x1Fu;
+#endif
+}
+
 inline __m128i load16(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
-// Bit i set when byte i of the 16 at `p` is an ASCII letter, digit or "_".
-inline unsigned ascii_identifier_mask(const char* p) {
+// Bit i set when byte i of the 16 at `p` goes on an identifier: an ASCII
+// letter, digit or "_", or either byte of a letter from U+00C0 to U+017F (lead
+// byte C3 to C5; every character there is a letter but × and ÷), which covers
+// the Turkish letters. `second_bytes` gets the bits of those letters' second
+// bytes, which take no column. A letter cut by the end of the 16 is left to
+// the caller.
+inline unsigned identifier_mask(const char* p, unsigned& second_bytes) {
   const __m128i x = load16(p);
   const __m128i letter = in_range(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 'z');
   const __m128i digit = in_range(x, '0', '9');
   const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), underscore)));
+  const auto ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), underscore)));
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(x));
+  if (high == 0) {
+    second_bytes = 0;
+    return ascii;
+  }
+  const auto lead = static_cast<unsigned>(
+      _mm_movemask_epi8(in_range(x, static_cast<char>(0xC3), static_cast<char>(0xC5))));
+  const auto continuation = static_cast<unsigned>(
+      _mm_movemask_epi8(in_range(x, static_cast<char>(0x80), static_cast<char>(0xBF))));
+  const auto c3 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xC3)))));
+  const auto sign = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+      _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x97))), _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xB7))))));
+  const unsigned pairs = lead & (continuation >> 1) & ~(c3 & (sign >> 1));
+  second_bytes = pairs << 1;
+  return ascii | pairs | second_bytes;
 }
 #endif
 
@@ -57,6 +91,55 @@ Lexeme make_string(std::string_view value) {
   token.text = value;
   return token;
 }
+
+// What the first byte of a token decides, in one lookup: a word (ASCII
+// letter or "_"), a sign of one or two characters (the second one and its
+// kind when the next byte is `second`), and the starts that need a scan of
+// their own. Bytes from 0x80 on are characters to decode (Other).
+enum class Start : std::uint8_t { Other, Word, Sign, Digit, Dot, DoubleQuote, Quote };
+
+struct StartRow {
+  Start start = Start::Other;
+  std::int16_t second = -2;  // matches no byte_at
+  TokenKind kind = kRejected;
+  TokenKind kind2 = kRejected;
+};
+
+constexpr std::array<StartRow, 256> kStart = [] {
+  std::array<StartRow, 256> table{};
+  for (int c = 'a'; c <= 'z'; ++c) table[c].start = Start::Word;
+  for (int c = 'A'; c <= 'Z'; ++c) table[c].start = Start::Word;
+  table['_'].start = Start::Word;
+  for (int c = '0'; c <= '9'; ++c) table[c].start = Start::Digit;
+  auto sign = [&table](char c, TokenKind kind, std::int16_t second = -2, TokenKind kind2 = kRejected) {
+    table[static_cast<unsigned char>(c)] = StartRow{Start::Sign, second, kind, kind2};
+  };
+  sign('+', TokenKind::Plus);
+  sign('*', TokenKind::Star);
+  sign('%', TokenKind::Percent);
+  sign(',', TokenKind::Comma);
+  sign(';', TokenKind::Semicolon);
+  sign('?', TokenKind::Question);
+  sign('(', TokenKind::LeftParen);
+  sign(')', TokenKind::RightParen);
+  sign('{', TokenKind::LeftBrace);
+  sign('}', TokenKind::RightBrace);
+  sign('[', TokenKind::LeftBracket);
+  sign(']', TokenKind::RightBracket);
+  sign('|', TokenKind::Pipe);
+  sign('#', TokenKind::Hash);
+  sign('/', TokenKind::Slash);  // comments are skipped already
+  sign('=', TokenKind::Assign, '=', TokenKind::EqualEqual);
+  sign('!', TokenKind::Bang, '=', TokenKind::NotEqual);
+  sign('<', TokenKind::Less, '=', TokenKind::LessEqual);
+  sign('>', TokenKind::Greater, '=', TokenKind::GreaterEqual);
+  sign(':', TokenKind::Colon, ':', TokenKind::PathSep);
+  sign('-', TokenKind::Minus, '>', TokenKind::Arrow);
+  table['.'].start = Start::Dot;
+  table['"'].start = Start::DoubleQuote;
+  table['\''].start = Start::Quote;
+  return table;
+}();
 
 }  // namespace
 
@@ -118,6 +201,7 @@ void Lexer::count_through(std::size_t end) {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
   std::size_t i = pos_;
+  std::uint64_t line = line_;
   std::uint64_t column = column_;
   while (i < n) {
     const auto b = static_cast<unsigned char>(s[i]);
@@ -136,7 +220,7 @@ void Lexer::count_through(std::size_t end) {
 #endif
     } else if (b == '\n') {
       ++i;
-      ++line_;
+      ++line;
       column = 1;
     } else if (b == '/' && i + 1 < n && s[i + 1] == '/') {
       // Up to the line break, which stays unread.
@@ -153,7 +237,7 @@ void Lexer::count_through(std::size_t end) {
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(-64))));
         const unsigned take = breaks ? static_cast<unsigned>(std::countr_zero(breaks)) : 16u;
         const unsigned below = take == 16 ? 0xFFFFu : (1u << take) - 1;
-        column += take - static_cast<unsigned>(std::popcount(continuations & below));
+        column += take - static_cast<unsigned>(bits_set(continuations & below));
         i += take;
         if (breaks) break;
       }
@@ -166,9 +250,11 @@ void Lexer::count_through(std::size_t end) {
       // Block comments do not nest; the "*" of the opener cannot close it.
       const std::size_t close = text_.find("*/", i + 2);
       pos_ = i;
+      line_ = line;
       column_ = column;
       count_through(close == std::string_view::npos ? n : close + 2);
       i = pos_;
+      line = line_;
       column = column_;
     } else if (b >= 0x80) {
       std::size_t len = 0;
@@ -180,6 +266,7 @@ void Lexer::count_through(std::size_t end) {
     }
   }
   pos_ = i;
+  line_ = line;
   column_ = column;
 }
 
@@ -224,38 +311,20 @@ std::string& Lexer::escape_buffer() {
 [[gnu::always_inline]] inline Lexeme Lexer::scan_token() {
   if (at_end()) return make(TokenKind::Eof);
   const auto b = static_cast<unsigned char>(text_[pos_]);
-  // Words are most tokens: no detour through the switch for them.
-  if (b < 0x80 && ((*classes_)[b] & kIdentStart)) return scan_identifier();
-  const int next = byte_at(pos_ + 1);
-  switch (b) {
-    case '+': return single(TokenKind::Plus, 1);
-    case '*': return single(TokenKind::Star, 1);
-    case '%': return single(TokenKind::Percent, 1);
-    case ',': return single(TokenKind::Comma, 1);
-    case ';': return single(TokenKind::Semicolon, 1);
-    case '?': return single(TokenKind::Question, 1);
-    case '(': return single(TokenKind::LeftParen, 1);
-    case ')': return single(TokenKind::RightParen, 1);
-    case '{': return single(TokenKind::LeftBrace, 1);
-    case '}': return single(TokenKind::RightBrace, 1);
-    case '[': return single(TokenKind::LeftBracket, 1);
-    case ']': return single(TokenKind::RightBracket, 1);
-    case '|': return single(TokenKind::Pipe, 1);
-    case '#': return single(TokenKind::Hash, 1);
-    case '/': return single(TokenKind::Slash, 1);  // comments are skipped already
-    case '=': return next == '=' ? single(TokenKind::EqualEqual, 2) : single(TokenKind::Assign, 1);
-    case '!': return next == '=' ? single(TokenKind::NotEqual, 2) : single(TokenKind::Bang, 1);
-    case '<': return next == '=' ? single(TokenKind::LessEqual, 2) : single(TokenKind::Less, 1);
-    case '>':
-      return next == '=' ? single(TokenKind::GreaterEqual, 2) : single(TokenKind::Greater, 1);
-    case ':': return next == ':' ? single(TokenKind::PathSep, 2) : single(TokenKind::Colon, 1);
-    case '-': return next == '>' ? single(TokenKind::Arrow, 2) : single(TokenKind::Minus, 1);
-    case '.':
-      if (next != '.') return single(TokenKind::Dot, 1);
-      return byte_at(pos_ + 2) == '=' ? single(TokenKind::DotDotEqual, 3)
-                                      : single(TokenKind::DotDot, 2);
-    case '"': return scan_double_quoted();
-    case '\'': return scan_quoted('\'');
+  const StartRow row = kStart[b];
+  // Words are most tokens, signs most of the rest.
+  if (row.start == Start::Word) return scan_identifier();
+  if (row.start == Start::Sign) {
+    if (byte_at(pos_ + 1) == row.second) return single(row.kind2, 2);
+    return single(row.kind, 1);
+  }
+  switch (row.start) {
+    case Start::Digit: return scan_number();
+    case Start::Dot:
+      if (byte_at(pos_ + 1) != '.') return single(TokenKind::Dot, 1);
+      return byte_at(pos_ + 2) == '=' ? single(TokenKind::DotDotEqual, 3) : single(TokenKind::DotDot, 2);
+    case Start::DoubleQuote: return scan_double_quoted();
+    case Start::Quote: return scan_quoted('\'');
     default: break;
   }
   std::size_t len = 0;
@@ -277,11 +346,13 @@ std::string& Lexer::escape_buffer() {
   std::uint64_t chars = 0;
   while (i < n) {
 #if defined(__SSE2__)
-    // Runs of ASCII letters, digits and "_" sixteen bytes at a time.
+    // Sixteen bytes at a time while the run goes on.
     if (n - i >= 16) {
-      const unsigned run = static_cast<unsigned>(std::countr_one(ascii_identifier_mask(s + i)));
+      unsigned second_bytes = 0;
+      const auto run = static_cast<unsigned>(std::countr_one(identifier_mask(s + i, second_bytes)));
+      const unsigned below = run == 16 ? 0xFFFFu : (1u << run) - 1;
       i += run;
-      chars += run;
+      chars += run - static_cast<unsigned>(bits_set(second_bytes & below));
       if (run == 16) continue;
     }
     if (i >= n) break;
@@ -301,9 +372,18 @@ std::string& Lexer::escape_buffer() {
   column_ += chars;
   const std::string_view word = text_.substr(start, pos_ - start);
 
+  // The word's head in one load where the text goes on far enough.
+  std::uint64_t head;
+  if (n - start >= 8) {
+    std::memcpy(&head, s + start, 8);
+    if (word.size() < 8) head &= (std::uint64_t{1} << (8 * word.size())) - 1;
+  } else {
+    head = keyword_detail::load_head(word);
+  }
+
   // "her biri" and "veya eğer": look past one space at a run of letters. The
   // lexer's own position moves only when the two words form a keyword.
-  if (starts_two_word_keyword(word) && byte_at(pos_) == ' ') {
+  if (starts_two_word_keyword(word.size(), head) && byte_at(pos_) == ' ') {
     std::size_t p = pos_ + 1;
     std::uint64_t letters = 0;
     while (p < n) {
@@ -322,29 +402,72 @@ std::string& Lexer::escape_buffer() {
     }
   }
 
-  // The word's head in one load where the text goes on far enough.
-  std::uint64_t head;
-  if (n - start >= 8) {
-    std::memcpy(&head, s + start, 8);
-    if (word.size() < 8) head &= (std::uint64_t{1} << (8 * word.size())) - 1;
-  } else {
-    head = keyword_detail::load_head(word);
-  }
-  if (auto kind = find_keyword(word, head)) return make(*kind);
+  // A keyword token carries no text.
   Lexeme token;
-  token.kind = TokenKind::Identifier;
-  token.text = word;
+  token.kind = keyword_or_identifier(word, head);
+  token.text = token.kind == TokenKind::Identifier ? word : std::string_view{};
+  return token;
+}
+
+namespace {
+
+constexpr std::uint64_t kInt64Max = 0x7FFFFFFFFFFFFFFFULL;
+
+bool is_ascii_digit(int b) { return b >= '0' && b <= '9'; }
+
+}  // namespace
+
+// Numbers of ASCII digits that end in an ASCII character, which are nearly
+// all: read in one pass without decoding. Anything else is left to the
+// general scan (none when it is not such a number).
+std::optional<Lexeme> Lexer::scan_ascii_number() {
+  const char* const s = text_.data();
+  const std::size_t n = text_.size();
+  const std::size_t start = pos_;
+  std::size_t i = start;
+  std::uint64_t value = 0;
+  bool fits = true;
+  while (i < n && is_ascii_digit(static_cast<unsigned char>(s[i]))) {
+    const auto d = static_cast<std::uint64_t>(s[i] - '0');
+    fits = fits && value <= (kInt64Max - d) / 10;
+    value = value * 10 + d;
+    ++i;
+  }
+  bool is_float = false;
+  // "1..2" is a range: the number ends before two dots.
+  if (byte_at(i) == '.' && byte_at(i + 1) != '.') {
+    is_float = true;
+    ++i;
+    while (i < n && is_ascii_digit(static_cast<unsigned char>(s[i]))) ++i;
+  }
+  if (byte_at(i) >= 0x80) return std::nullopt;  // perhaps a numeric character
+  pos_ = i;
+  column_ += i - start;
+  if (is_float) {
+    const auto floating = parse_float(text_.substr(start, i - start));
+    if (!floating) return make(kRejected);
+    Lexeme token = make(TokenKind::Float);
+    token.floating = *floating;
+    return token;
+  }
+  if (!fits) return make(kRejected);
+  Lexeme token = make(TokenKind::Integer);
+  token.integer = static_cast<std::int64_t>(value);
   return token;
 }
 
 Lexeme Lexer::scan_number() {
   const std::size_t start = pos_;
   const std::size_t n = text_.size();
+  const bool hex = byte_at(pos_) == '0' && (byte_at(pos_ + 1) == 'x' || byte_at(pos_ + 1) == 'X');
+  if (!hex && is_ascii_digit(byte_at(pos_))) {
+    if (auto token = scan_ascii_number()) return *token;
+  }
   const Char first = char_at(pos_);
   pos_ += first.length;
   ++column_;
 
-  if (first.code_point == '0' && (byte_at(pos_) == 'x' || byte_at(pos_) == 'X')) {
+  if (hex) {
     ++pos_;
     ++column_;
     const std::size_t digits = pos_;

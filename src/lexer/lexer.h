@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,7 @@ class Lexer {
   Lexeme single(TokenKind kind, std::size_t chars);
   Lexeme scan_identifier();
   Lexeme scan_number();
+  std::optional<Lexeme> scan_ascii_number();
   Lexeme scan_double_quoted();
   Lexeme scan_quoted(char quote);
   Lexeme scan_raw_string();

@@ -50,7 +50,9 @@ bool token_equals(const Token& token, const Token& fixed) {
   }
 }
 
-Text keep_text(Parser& parser, std::string_view text) { return parser.arena->copy(text); }
+Text keep_text(Parser& parser, std::string_view text) {
+  return parser.build_tree ? parser.arena->copy(text) : text;
+}
 
 NodeSpan keep_span(Parser& parser, const lexer::Place& span) {
   return NodeSpan{parser.file_name, parser.lexer.source().flag, span.line, span.column, span.length};
@@ -80,7 +82,7 @@ bool is_block_terminator(TokenKind kind) {
 // Statements until `stop` holds for the current token or the text ends.
 template <class Stop>
 StmtList statement_loop(Parser& parser, Stop stop) {
-  ListBuilder<const Stmt*> list(parser.scratch.stmts);
+  ListBuilder<const Stmt*> list(parser, parser.scratch.stmts);
   statement_loop(parser, stop, [&](const Stmt* stmt) { list.push(stmt); });
   return list.finish(*parser.arena);
 }
@@ -98,7 +100,7 @@ StmtList parse_block(Parser& parser) {
 }
 
 std::optional<Seq<Param>> parse_params(Parser& parser) {
-  ListBuilder<Param> list(parser.scratch.params);
+  ListBuilder<Param> list(parser, parser.scratch.params);
   if (parser.next.kind == TokenKind::RightParen) {
     advance(parser);
     return list.finish(*parser.arena);
@@ -157,7 +159,7 @@ namespace {
 
 // Entered on "("; a tuple type named "demet" with its element types.
 std::optional<TypeRef> parse_tuple_type(Parser& parser) {
-  ListBuilder<TypeRef> elements(parser.scratch.types);
+  ListBuilder<TypeRef> elements(parser, parser.scratch.types);
   advance(parser);
   if (parser.current.kind == TokenKind::RightParen) return TypeRef{"demet", {}};
   std::optional<TypeRef> element = parse_type(parser);
@@ -184,7 +186,7 @@ std::optional<TypeRef> parse_tuple_type(Parser& parser) {
 
 // After a named type, on "<": the arguments up to the closing ">".
 std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
-  ListBuilder<TypeRef> arguments(parser.scratch.types);
+  ListBuilder<TypeRef> arguments(parser, parser.scratch.types);
   advance(parser);
   advance(parser);
   std::optional<TypeRef> argument = parse_type(parser);

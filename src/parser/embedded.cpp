@@ -79,7 +79,7 @@ const Stmt* parse_use_hal(Parser& parser) {
   skip_semicolon(parser);
   const Text path[] = {first, peripheral};
   UseHal* stmt = make_node<UseHal>(parser);
-  stmt->path = parser.arena->copy_list(Seq<Text>(path));
+  stmt->path = keep_list(parser, Seq<Text>(path));
   return stmt;
 }
 
@@ -157,7 +157,7 @@ const Stmt* parse_subscriber(Parser& parser) {
 }
 
 Seq<QosPolicy> parse_qos(Parser& parser) {
-  ListBuilder<QosPolicy> policies(parser.scratch.policies);
+  ListBuilder<QosPolicy> policies(parser, parser.scratch.policies);
   if (!current_is(parser, TokenKind::LeftParen)) return {};
   advance(parser);
   while (!current_is(parser, TokenKind::RightParen) && !current_is(parser, TokenKind::Eof)) {
@@ -293,7 +293,7 @@ const Stmt* parse_task(Parser& parser) {
   advance(parser);
   advance(parser);
 
-  ListBuilder<TaskSetting> settings(parser.scratch.settings);
+  ListBuilder<TaskSetting> settings(parser, parser.scratch.settings);
   std::optional<std::uint64_t> stack_size;
   std::optional<std::uint8_t> priority;
   std::uint64_t period_value = 0;
@@ -404,7 +404,7 @@ const Stmt* parse_emit(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   Text event_name = keep_text(parser, parser.current.text);
-  ListBuilder<const Expr*> arguments(parser.scratch.exprs);
+  ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
   if (next_is(parser, TokenKind::LeftParen)) {
     advance(parser);
     advance(parser);

@@ -1,6 +1,8 @@
 // Expressions: precedence climbing over one prefix form and a loop of infix
 // and postfix operators chosen by the token after the current one.
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "parser/parser.h"
 
@@ -286,9 +288,46 @@ const Expr* parse_primary(Parser& parser) {
 
 enum class Prefix : std::uint8_t { Negate, Degil, Not, Share, Move, Change };
 
-struct PendingPrefix {
-  Prefix op;
-  std::uint8_t min_precedence;  // of the call the operator was read in
+std::uint8_t operand_level(Prefix op) {
+  return op == Prefix::Negate || op == Prefix::Degil || op == Prefix::Not ? kUnaryLevel : 0;
+}
+
+// The prefix operators read and not yet applied, innermost last. The
+// precedence each one was read at is the operand level of the one before it
+// (or the call's own for the first), one bit per operator; the operators
+// themselves are kept only when a tree is built. So a statement of nothing
+// but prefix operators costs a bit per operator when only counting.
+class PendingPrefixes {
+ public:
+  PendingPrefixes(bool keep_ops, std::uint8_t min_precedence)
+      : keep_ops_(keep_ops), first_min_(min_precedence) {}
+
+  bool empty() const { return count_ == 0; }
+  void push(Prefix op) {
+    if (count_ % 64 == 0) unary_.push_back(0);
+    if (operand_level(op) == kUnaryLevel) unary_.back() |= std::uint64_t{1} << (count_ % 64);
+    if (keep_ops_) ops_.push_back(op);
+    ++count_;
+  }
+  // The innermost operator (Negate when not kept) and the precedence it was read at.
+  std::pair<Prefix, std::uint8_t> pop() {
+    --count_;
+    const Prefix op = keep_ops_ ? ops_.back() : Prefix::Negate;
+    if (keep_ops_) ops_.pop_back();
+    unary_.back() &= ~(std::uint64_t{1} << (count_ % 64));
+    if (count_ % 64 == 0) unary_.pop_back();
+    if (count_ == 0) return {op, first_min_};
+    const std::size_t before = count_ - 1;
+    const bool unary = (unary_[before / 64] >> (before % 64)) & 1;
+    return {op, unary ? kUnaryLevel : std::uint8_t{0}};
+  }
+
+ private:
+  bool keep_ops_;
+  std::uint8_t first_min_;
+  std::size_t count_ = 0;
+  std::vector<std::uint64_t> unary_;
+  std::vector<Prefix> ops_;
 };
 
 const Expr* apply_prefix(Parser& parser, Prefix op, const Expr* operand) {
@@ -322,20 +361,19 @@ const Expr* apply_prefix(Parser& parser, Prefix op, const Expr* operand) {
 const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   DepthGuard depth(parser);
   if (!depth) return nullptr;
-  std::vector<PendingPrefix> pending;
+  PendingPrefixes pending(parser.build_tree, min_precedence);
   std::uint8_t min = min_precedence;
   for (;;) {
     std::optional<Prefix> op;
-    std::uint8_t operand_level = 0;
     switch (parser.current.kind) {
       case TokenKind::Minus:
-        op = Prefix::Negate, operand_level = kUnaryLevel;
+        op = Prefix::Negate;
         break;
       case TokenKind::Degil:
-        op = Prefix::Degil, operand_level = kUnaryLevel;
+        op = Prefix::Degil;
         break;
       case TokenKind::Not:
-        op = Prefix::Not, operand_level = kUnaryLevel;
+        op = Prefix::Not;
         break;
       case TokenKind::Paylas:
       case TokenKind::Share:
@@ -352,8 +390,8 @@ const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
         break;
     }
     if (!op) break;
-    pending.push_back(PendingPrefix{*op, min});
-    min = operand_level;
+    pending.push(*op);
+    min = operand_level(*op);
     advance(parser);
   }
 
@@ -361,16 +399,15 @@ const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   if (result == nullptr) return nullptr;
   result = parse_infix(parser, result, min);
   while (result != nullptr && !pending.empty()) {
-    PendingPrefix prefix = pending.back();
-    pending.pop_back();
-    result = apply_prefix(parser, prefix.op, result);
-    result = parse_infix(parser, result, prefix.min_precedence);
+    const auto [op, read_at] = pending.pop();
+    result = apply_prefix(parser, op, result);
+    result = parse_infix(parser, result, read_at);
   }
   return result;
 }
 
 std::optional<ExprList> parse_call_args(Parser& parser) {
-  ListBuilder<const Expr*> arguments(parser.scratch.exprs);
+  ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
   TokenKind first = parser.next.kind;
   advance(parser);
   if (first == TokenKind::RightParen) return arguments.finish(*parser.arena);
@@ -399,7 +436,7 @@ const Expr* parse_paren(Parser& parser) {
   }
   if (parser.next.kind != TokenKind::Comma) return nullptr;
 
-  ListBuilder<const Expr*> elements(parser.scratch.exprs);
+  ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
   bool closed = false;
   while (parser.next.kind == TokenKind::Comma) {
@@ -428,7 +465,7 @@ const Expr* parse_list_literal(Parser& parser) {
   if (first_kind == TokenKind::RightBracket) return make_node<List>(parser);
   const Expr* first = parse_expression(parser, 0);
   if (first == nullptr) return nullptr;
-  ListBuilder<const Expr*> elements(parser.scratch.exprs);
+  ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
   while (parser.next.kind == TokenKind::Comma) {
     advance(parser);

@@ -48,8 +48,8 @@ const Stmt* parse_use(Parser& parser) {
   }
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
 
-  ListBuilder<Text> path(parser.scratch.texts);
-  ListBuilder<UseItem> items(parser.scratch.use_items);
+  ListBuilder<Text> path(parser, parser.scratch.texts);
+  ListBuilder<UseItem> items(parser, parser.scratch.use_items);
   path.push(keep_text(parser, parser.current.text));
   bool is_group = false;
   while (next_is(parser, TokenKind::PathSep)) {
@@ -92,7 +92,7 @@ const Stmt* parse_import(Parser& parser) {
     advance(parser);
     if (current_is(parser, TokenKind::LeftBrace)) {
       advance(parser);
-      ListBuilder<Text> names(parser.scratch.texts);
+      ListBuilder<Text> names(parser, parser.scratch.texts);
       braced_names(parser, [&] { names.push(keep_text(parser, parser.current.text)); });
       items = names.finish(*parser.arena);
     }
@@ -106,7 +106,7 @@ const Stmt* parse_import(Parser& parser) {
 
 const Stmt* parse_export(Parser& parser) {
   advance(parser);
-  ListBuilder<ExportItem> items(parser.scratch.export_items);
+  ListBuilder<ExportItem> items(parser, parser.scratch.export_items);
   std::optional<ExportItem::Kind> single;
   switch (parser.current.kind) {
     case TokenKind::Fonksiyon:
@@ -203,7 +203,7 @@ Text attr_arg_name(Parser& parser) {
 std::optional<Seq<AttrArg>> parse_attr_args(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return std::nullopt;
-  ListBuilder<AttrArg> arguments(parser.scratch.attr_args);
+  ListBuilder<AttrArg> arguments(parser, parser.scratch.attr_args);
   for (;;) {
     // Commas are optional and may repeat.
     while (current_is(parser, TokenKind::Comma)) advance(parser);

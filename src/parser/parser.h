@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <optional>
 #include <vector>
 
@@ -52,6 +54,13 @@ struct Parser {
   Scratch scratch;
   Text file_name;  // the source name, once in the arena, for spans kept in the tree
   int depth = 0;
+  // False for a parse whose tree nobody reads (it only counts statements):
+  // nodes are then written to `sink` and forgotten, lists and texts are not
+  // kept, so that memory does not grow with a statement however long. The
+  // parse goes exactly as it would with the tree: readers never read back a
+  // node they built.
+  bool build_tree = true;
+  alignas(std::max_align_t) unsigned char sink[256];
 };
 
 // Holds one level of nesting for as long as it lives; false past kMaxDepth.
@@ -72,14 +81,17 @@ class DepthGuard {
 template <class T>
 class ListBuilder {
  public:
-  explicit ListBuilder(std::vector<T>& scratch) : scratch_(scratch), mark_(scratch.size()) {}
+  ListBuilder(const Parser& parser, std::vector<T>& scratch)
+      : scratch_(scratch), mark_(scratch.size()), keep_(parser.build_tree) {}
   ~ListBuilder() { scratch_.resize(mark_); }
   ListBuilder(const ListBuilder&) = delete;
   ListBuilder& operator=(const ListBuilder&) = delete;
 
-  void push(const T& item) { scratch_.push_back(item); }
-  std::size_t size() const { return scratch_.size() - mark_; }
+  void push(const T& item) {
+    if (keep_) scratch_.push_back(item);
+  }
   Seq<T> finish(Arena& arena) {
+    if (!keep_) return {};
     Seq<T> items =
         arena.copy_list(Seq<T>(scratch_.data() + mark_, scratch_.size() - mark_));
     scratch_.resize(mark_);
@@ -89,12 +101,24 @@ class ListBuilder {
  private:
   std::vector<T>& scratch_;
   std::size_t mark_;
+  bool keep_;
 };
+
+// A record of the tree, made from `args`: in the arena, or in the parser's
+// sink when no tree is built.
+template <class T, class... Args>
+T* make_record(Parser& parser, Args&&... args) {
+  if (!parser.build_tree) {
+    static_assert(sizeof(T) <= sizeof(parser.sink) && alignof(T) <= alignof(std::max_align_t));
+    return new (parser.sink) T{std::forward<Args>(args)...};
+  }
+  return parser.arena->make<T>(std::forward<Args>(args)...);
+}
 
 // A new node of kind T, every field zeroed.
 template <class T>
 T* make_node(Parser& parser) {
-  T* node = parser.arena->make<T>();
+  T* node = make_record<T>(parser);
   node->kind = T::kKind;
   return node;
 }
@@ -129,8 +153,15 @@ std::optional<Seq<Param>> parse_params(Parser& parser);
 std::optional<Param> parse_param(Parser& parser);
 std::optional<TypeRef> parse_type(Parser& parser);
 
-// Texts and spans copied into the tree's arena.
+// Texts and spans copied into the tree's arena (a text stays a view of the
+// token when no tree is built).
 Text keep_text(Parser& parser, std::string_view text);
+// A list copied into the tree's arena.
+template <class T>
+Seq<T> keep_list(Parser& parser, Seq<T> items) {
+  if (!parser.build_tree) return {};
+  return parser.arena->copy_list(items);
+}
 NodeSpan keep_span(Parser& parser, const lexer::Place& span);
 
 inline bool current_is(const Parser& parser, lexer::TokenKind kind) {

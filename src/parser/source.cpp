@@ -24,8 +24,14 @@ Arena& released_arena() {
   return arena;
 }
 
+// A parser that builds no tree: the released parses only count statements.
+Parser counting(Parser parser) {
+  parser.build_tree = false;
+  return parser;
+}
+
 Parser parser_at(std::string_view text, Arena& arena) {
-  return parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), arena);
+  return counting(parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), arena));
 }
 
 // Nothing refers to a statement once read, so its nodes may go at once; they
@@ -133,7 +139,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
   Parser parser = parser_at(text, arena);
   if (k > 0) {
     parser.lexer.resume_at(old[k].start, old[k].line, old[k].column);
-    parser = parser_new(std::move(parser.lexer), arena);
+    parser = counting(parser_new(std::move(parser.lexer), arena));
   }
   while (parser.current.kind != lexer::TokenKind::Eof) {
     const lexer::Place at = parser.current_span;
@@ -155,7 +161,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
         parser.lexer.resume_at(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(m->start) + shift),
                                static_cast<std::uint64_t>(static_cast<std::int64_t>(m->line) + lines),
                                m->column);
-        parser = parser_new(std::move(parser.lexer), arena);
+        parser = counting(parser_new(std::move(parser.lexer), arena));
         continue;
       }
     }

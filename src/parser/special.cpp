@@ -35,7 +35,7 @@ const Expr* parse_match(Parser& parser) {
   advance(parser);
   advance(parser);
 
-  ListBuilder<MatchArm> arms(parser.scratch.arms);
+  ListBuilder<MatchArm> arms(parser, parser.scratch.arms);
   for (;;) {
     MatchArm arm;
     switch (parser.current.kind) {
@@ -81,7 +81,7 @@ std::optional<Pattern> wrapped_pattern(Parser& parser, Pattern::Kind kind) {
   advance(parser);
   Pattern pattern;
   pattern.kind = kind;
-  pattern.inner = parser.arena->make<Pattern>(*inner);
+  pattern.inner = make_record<Pattern>(parser, *inner);
   return pattern;
 }
 
@@ -102,7 +102,7 @@ std::optional<Pattern> parenthesised_pattern(Parser& parser) {
   }
   if (!current_is(parser, TokenKind::Comma)) return std::nullopt;
 
-  ListBuilder<Pattern> elements(parser.scratch.patterns);
+  ListBuilder<Pattern> elements(parser, parser.scratch.patterns);
   elements.push(*first);
   while (current_is(parser, TokenKind::Comma)) {
     advance(parser);
@@ -290,7 +290,7 @@ const Expr* parse_hardware_call(Parser& parser) {
   Text method = pin_method(parser);
   if (method.empty()) return nullptr;
 
-  ListBuilder<const Expr*> arguments(parser.scratch.exprs);
+  ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
   if (next_is(parser, TokenKind::LeftParen)) {
     advance(parser);
     advance(parser);
@@ -386,7 +386,7 @@ const Expr* parse_asm(Parser& parser) {
 
   // An operand that does not parse ends the list; the form still stands when
   // ")" follows where it stopped.
-  ListBuilder<AsmOperand> operands(parser.scratch.asm_operands);
+  ListBuilder<AsmOperand> operands(parser, parser.scratch.asm_operands);
   while (next_is(parser, TokenKind::Comma)) {
     advance(parser);
     advance(parser);
@@ -414,7 +414,7 @@ const Expr* parse_panic(Parser& parser) {
   Text format = keep_text(parser, parser.current.text);
 
   // Unlike call arguments, one that fails fails the whole panic.
-  ListBuilder<const Expr*> arguments(parser.scratch.exprs);
+  ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
   while (next_is(parser, TokenKind::Comma)) {
     advance(parser);
     advance(parser);

@@ -42,7 +42,7 @@ const Stmt* parse_binding(Parser& parser) {
 
 // Entered on "[".
 const Stmt* parse_let_destructure(Parser& parser) {
-  ListBuilder<Text> names(parser.scratch.texts);
+  ListBuilder<Text> names(parser, parser.scratch.texts);
   advance(parser);
   for (;;) {
     while (current_is(parser, TokenKind::Comma)) advance(parser);
@@ -108,7 +108,7 @@ const Stmt* parse_loop_jump(Parser& parser) {
 
 // On the name; "<" T, U ">" when the next token is "<".
 std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
-  ListBuilder<Text> names(parser.scratch.texts);
+  ListBuilder<Text> names(parser, parser.scratch.texts);
   if (!next_is(parser, TokenKind::Less)) return names.finish(*parser.arena);
   advance(parser);
   advance(parser);
@@ -231,7 +231,7 @@ const Stmt* parse_if(Parser& parser) {
     if (last == nullptr) {
       first = link;
     } else {
-      ElseBranch* branch = parser.arena->make<ElseBranch>();
+      ElseBranch* branch = make_record<ElseBranch>(parser);
       branch->kind = ElseBranch::Kind::ElseIf;
       branch->else_if = link;
       last->else_part = branch;
@@ -245,7 +245,7 @@ const Stmt* parse_if(Parser& parser) {
         advance(parser);
         continue;
       }
-      ElseBranch* branch = parser.arena->make<ElseBranch>();
+      ElseBranch* branch = make_record<ElseBranch>(parser);
       branch->kind = ElseBranch::Kind::Block;
       branch->block = parse_block(parser);
       last->else_part = branch;
@@ -279,7 +279,7 @@ const Stmt* parse_try_catch(Parser& parser) {
 // Fields "name: type", each optionally followed by ","; stops at the first
 // token that does not fit and keeps the fields before it.
 Seq<StructField> parse_fields(Parser& parser) {
-  ListBuilder<StructField> fields(parser.scratch.fields);
+  ListBuilder<StructField> fields(parser, parser.scratch.fields);
   while (current_is(parser, TokenKind::Identifier)) {
     Text name = keep_text(parser, parser.current.text);
     advance(parser);

@@ -332,3 +332,36 @@ TEST(DeepNesting, LongLeftDeepChainsAreReleasedWithoutRecursion) {
 
 }  // namespace
 }  // namespace qosa::parser
+
+namespace qosa::parser {
+namespace {
+
+// The diagnostics' parse builds no tree: one statement as long as the text
+// (sums, prefix runs that alternate, lists, arguments, else-if chains, match
+// arms), nested past the limit or not, gives on the small stack the count
+// that the parse building the tree gives.
+TEST(DeepNesting, ReleasedParseCountsLongStatementsAsTheTreeDoes) {
+  const int n = kCount / 10;
+  const std::string texts[] = {
+      "x = 1" + repeat("+1", n),
+      "x = " + repeat("-not -değil paylaş ", n) + "y + 1 z = 2",
+      "x = " + repeat("- paylaş ", n) + "y",
+      "x = [" + repeat("1, ", n) + "1] y",
+      "f(" + repeat("a, ", n) + "b) g()",
+      "eğer a ise b" + repeat(" veya eğer c ise d", n) + " son e",
+      "seç x yap " + repeat("durum 1 => a ", n) + "son",
+      repeat("(", n) + "x" + repeat(")", n) + " y",
+      "x = " + repeat("-", n) + "1 y = 2",
+  };
+  for (const std::string& text : texts) {
+    on_small_stack([&] {
+      const ParseResult built = parse_source(text);
+      EXPECT_EQ(parse_source_released(text), built.statements.size()) << text.substr(0, 60);
+      StatementCache cache;
+      EXPECT_EQ(parse_source_released(text, cache), built.statements.size()) << text.substr(0, 60);
+    });
+  }
+}
+
+}  // namespace
+}  // namespace qosa::parser
