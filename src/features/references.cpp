@@ -39,9 +39,8 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
   std::string uri_json;
   std::size_t expected = 0;  // an upper bound of the locations, to write the answer without regrowing it
   snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    if (const WordIndex::Word* found = word_index(document).find(word->word)) {
-      expected += (found->hits.size() + 1) * (key.size() + 96);
-    }
+    const WordIndex::Occurrences found = find_word(document, word->word);
+    if (!found.empty()) expected += (found.size() + 1) * (key.size() + 96);
   });
   out.reserve(expected);
   const auto add = [&](const Range& range) {
@@ -49,21 +48,25 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
     append_location(out, uri_json, range);
   };
   snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Word* found = word_index(document).find(word->word);
-    if (!found) return;
+    const WordIndex::Occurrences found = find_word(document, word->word);
+    if (found.empty()) return;
     bool uri_ready = false;
-    for (const WordIndex::Hit& hit : found->hits) {
-      if (hit.after_declaration_keyword) continue;
+    bool dropped = false;
+    found.for_each([&](const WordIndex::Hit& hit) {
+      if (hit.after_declaration_keyword || dropped) return;
       if (!uri_ready) {
         // Printed once per document, and only for one with a location.
         const auto parsed = Uri::parse(key);
-        if (!parsed) return;  // its locations are dropped
+        if (!parsed) {
+          dropped = true;  // its locations are dropped
+          return;
+        }
         uri_json.clear();
         support::append_json_string(uri_json, parsed->str());
         uri_ready = true;
       }
-      add({{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
-    }
+      add({{hit.line, hit.start}, {hit.line, hit.start + found.utf16_length()}});
+    });
   });
   if (p.context.include_declaration) {
     const auto declaration = find_declaration(word->word, *text);

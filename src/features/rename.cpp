@@ -75,14 +75,14 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   // The documents with an occurrence, by printed uri: the answer's members
   // come out in the order of their uris, and a later document whose uri
   // prints the same replaces an earlier one.
-  std::map<std::string, const WordIndex::Word*, std::less<>> changes;
+  std::map<std::string, WordIndex::Occurrences, std::less<>> changes;
   std::size_t expected = 0;  // an upper bound of the answer's size
   snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Word* found = word_index(document).find(old->word);
-    if (!found) return;
+    const WordIndex::Occurrences found = find_word(document, old->word);
+    if (found.empty()) return;
     auto uri = Uri::parse(key);
     if (!uri) return;  // this document's edits are dropped
-    expected += 2 * uri->str().size() + found->hits.size() * (2 * p.new_name.size() + 96);
+    expected += 2 * uri->str().size() + found.size() * (2 * p.new_name.size() + 96);
     changes.insert_or_assign(uri->str(), found);
   });
   if (changes.empty()) return JsonResult(nullptr);
@@ -97,14 +97,15 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
     first = false;
     support::append_json_string(out, uri);
     out += ":[";
-    for (std::size_t i = 0; i < found->hits.size(); ++i) {
-      const WordIndex::Hit& hit = found->hits[i];
-      out += i == 0 ? R"({"newText":)" : R"(,{"newText":)";
+    bool first_edit = true;
+    found.for_each([&](const WordIndex::Hit& hit) {
+      out += first_edit ? R"({"newText":)" : R"(,{"newText":)";
+      first_edit = false;
       out += new_text_json;
       out += R"(,"range":)";
-      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
+      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found.utf16_length()}});
       out += '}';
-    }
+    });
     out += ']';
   }
   out += "}}";
