@@ -36,27 +36,25 @@ std::uint64_t load8(const char* p) {
   return v;
 }
 
-// The first n (1 to 8) bytes at p as a number; `end` bounds what may be read.
-// Both ways give the same number, so a word hashes alike wherever it stands.
-std::uint64_t load_up_to_8(const char* p, std::size_t n, const char* end) {
-  std::uint64_t v = 0;
-  if (std::endian::native == std::endian::little && end - p >= 8) {
-    v = load8(p);
-    if (n < 8) v &= (std::uint64_t{1} << (8 * n)) - 1;
-  } else {
-    std::memcpy(&v, p, n);
-  }
-  return v;
-}
-
+// The hash of a word of n bytes. Up to 16 bytes it mixes the word's two
+// eight-byte halves, padded with zero bytes; a longer word is folded eight
+// bytes at a time. `end` bounds what may be read: within it, the bytes after
+// the word are loaded and masked off, so a word hashes alike wherever it stands.
 [[gnu::always_inline]] inline std::uint64_t hash_word(const char* p, std::size_t n, const char* end) {
   std::uint64_t a = 0;
   std::uint64_t b = 0;
-  if (n <= 8) {
-    a = load_up_to_8(p, n, end);
-  } else if (n <= 16) {
-    a = load8(p);
-    b = load8(p + n - 8);
+  if (n <= 16) [[likely]] {
+    if (std::endian::native == std::endian::little && end - p >= 16) {
+      const auto low = static_cast<unsigned>(std::min<std::size_t>(n, 8)) * 8;  // 8 to 64 bits
+      const auto high = static_cast<unsigned>(n > 8 ? n - 8 : 0) * 8;           // 0 to 64 bits
+      a = load8(p) & (~std::uint64_t{0} >> (64 - low));
+      b = high == 0 ? 0 : load8(p + 8) & (~std::uint64_t{0} >> (64 - high));
+    } else {
+      std::array<char, 16> padded{};
+      std::memcpy(padded.data(), p, n);
+      a = load8(padded.data());
+      b = load8(padded.data() + 8);
+    }
   } else {
     a = k0;
     for (std::size_t i = 0; i + 8 < n; i += 8) a = mix(a ^ load8(p + i), k1);
@@ -65,7 +63,8 @@ std::uint64_t load_up_to_8(const char* p, std::size_t n, const char* end) {
   return mix(a ^ k1 ^ n, b ^ k2);
 }
 
-std::uint32_t tag_of(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+// The high half of the hash, with bit 0 set: an entry keeps its flag there.
+std::uint32_t tag_of(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) | 1; }
 
 std::size_t bucket_of(std::uint32_t tag, unsigned bits) {
   return static_cast<std::size_t>((std::uint64_t{tag} << bits) >> 32);
@@ -169,44 +168,117 @@ std::int64_t extra_bytes(const BlockMasks& m, std::uint64_t bits) {
   return m.four_byte_lead == 0 ? continuation : continuation - bit_count(m.four_byte_lead & bits);
 }
 
-// One pass over the text: each maximal identifier run becomes an entry, in
-// text order. Lines end at "\n"; a "\r" before it is no identifier character,
-// so the runs need no other line rule.
-class RunScanner {
- public:
-  RunScanner(std::string_view text, std::vector<WordIndex::Entry>& out) : text_(text), out_(out) {}
+// Scratch memory of the builds, kept between them: the runs in text order
+// before they are sorted. Sized, not reserved, so the scan writes through a
+// pointer and checks room once per 64 bytes.
+struct Scratch {
+  std::vector<WordIndex::Entry> runs;
+  std::vector<std::uint32_t> lengths;
+  std::vector<std::uint32_t> sorted_lengths;
 
-  void scan() {
-    std::size_t base = 0;
-    for (; base + 64 <= text_.size(); base += 64) block(base, text_.data() + base);
-    if (base < text_.size()) {
+  void make_room(std::size_t used, std::size_t more) {
+    if (runs.size() - used >= more) return;
+    const std::size_t size = std::max(2 * runs.size(), used + std::max<std::size_t>(more, 1024));
+    runs.resize(size);
+    lengths.resize(size);
+  }
+  // What a very large text needed is given back rather than kept.
+  void release_if_large() {
+    if (runs.size() > (std::size_t{1} << 20)) *this = Scratch();
+  }
+};
+
+// One pass over the text: each maximal identifier run becomes an entry of
+// scratch.runs (its byte length in scratch.lengths), in text order; returns
+// how many. Lines end at "\n"; a "\r" before it is no identifier character,
+// so the runs need no other line rule. The state stays in locals: stores of
+// entries cannot alias them.
+std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::size_t>& line_starts) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  const TwoByteIdentifiers& two_byte = two_byte_identifiers();
+  std::size_t count = 0;
+
+  std::uint32_t line = 0;
+  std::size_t line_start = 0;
+  std::int64_t extra_before_block = 0;
+  std::int64_t extra_at_line_start = 0;
+  line_starts.push_back(0);
+
+  std::uint64_t spilled = 0;  // bytes of an identifier character begun in the block before
+  std::uint64_t last_was_identifier = 0;
+  bool in_run = false;
+  std::size_t run_start = 0;
+  std::uint32_t run_line = 0;
+  std::uint32_t run_column = 0;
+  std::uint32_t run_after_keyword = 0;
+  bool previous_on_line = false;
+  std::size_t previous_end = 0;
+
+  // Whether the line's text before `pos`, trimmed, ends with a declaration
+  // keyword. The keywords are identifier characters, so only when the text
+  // between the previous run of the line and `pos` is white space can the
+  // trimmed text end with one, and then it ends where that run ends.
+  const auto follows_declaration_keyword = [&](std::size_t pos) {
+    if (!keyword_last_bytes[static_cast<unsigned char>(data[previous_end - 1])]) return false;
+    for (std::size_t i = previous_end; i < pos; ++i) {
+      const auto b = static_cast<unsigned char>(data[i]);
+      if (b == ' ' || (b >= '\t' && b <= '\r')) continue;
+      if (b < 0x80 || !support::trim_end(text.substr(i, pos - i)).empty()) return false;
+      break;
+    }
+    const std::string_view before = text.substr(line_start, previous_end - line_start);
+    return std::any_of(declaration_patterns.begin(), declaration_patterns.end(),
+                       [&](const DeclarationPattern& p) { return before.ends_with(p.keyword()); });
+  };
+  const auto close_run = [&](std::size_t pos) {
+    const std::uint64_t hash = hash_word(data + run_start, pos - run_start, data + size);
+    scratch.runs[count] = {(tag_of(hash) & ~1u) | run_after_keyword, run_line, run_column,
+                           static_cast<std::uint32_t>(run_start - line_start)};
+    scratch.lengths[count] = static_cast<std::uint32_t>(pos - run_start);
+    ++count;
+    previous_end = pos;
+    previous_on_line = true;
+  };
+  const auto take_newlines = [&](std::size_t base, const BlockMasks& m, std::uint64_t newlines) {
+    if (newlines == 0) return;
+    const auto last = static_cast<unsigned>(63 - std::countl_zero(newlines));
+    for (; newlines != 0; newlines &= newlines - 1) {
+      ++line;
+      line_starts.push_back(base + static_cast<unsigned>(std::countr_zero(newlines)) + 1);
+    }
+    line_start = base + last + 1;
+    extra_at_line_start = extra_before_block + extra_bytes(m, below(last + 1));
+    previous_on_line = false;
+  };
+
+  for (std::size_t base = 0; base < size; base += 64) {
+    // A block closes at most 32 runs, and the end one more.
+    scratch.make_room(count, 33);
+    BlockMasks m;
+    if (size - base >= 64) {
+      m = classify(data + base);
+    } else {
       // The tail, padded with NUL bytes (no identifier characters): the run
       // that reaches the end closes there.
       std::array<char, 64> padded{};
-      std::memcpy(padded.data(), text_.data() + base, text_.size() - base);
-      block(base, padded.data());
+      std::memcpy(padded.data(), data + base, size - base);
+      m = classify(padded.data());
     }
-    if (in_run_) end_run(text_.size());
-  }
-
- private:
-  void block(std::size_t base, const char* bytes) {
-    const BlockMasks m = classify(bytes);
-    std::uint64_t identifier = m.identifier | spilled_;
-    spilled_ = 0;
+    std::uint64_t identifier = m.identifier | spilled;
+    spilled = 0;
     if (m.high != 0) {
-      const TwoByteIdentifiers& two_byte = two_byte_identifiers();
       for (std::uint64_t leads = m.high & ~m.continuation; leads != 0; leads &= leads - 1) {
         const auto i = static_cast<unsigned>(std::countr_zero(leads));
         const std::size_t pos = base + i;
-        const auto lead = static_cast<unsigned char>(text_[pos]);
+        const auto lead = static_cast<unsigned char>(data[pos]);
         bool is_identifier = false;
         unsigned length = 2;
         if (lead < 0xE0) {
-          const char32_t c = (char32_t{lead & 0x1Fu} << 6) | (static_cast<unsigned char>(text_[pos + 1]) & 0x3Fu);
+          const char32_t c = (char32_t{lead & 0x1Fu} << 6) | (static_cast<unsigned char>(data[pos + 1]) & 0x3Fu);
           is_identifier = two_byte(c);
         } else {
-          const auto d = support::decode_utf8(text_, pos);
+          const auto d = support::decode_utf8(text, pos);
           is_identifier = is_identifier_char(d.code_point);
           length = static_cast<unsigned>(d.length);
         }
@@ -215,124 +287,84 @@ class RunScanner {
           if (j < 64) {
             identifier |= std::uint64_t{1} << j;
           } else {
-            spilled_ |= std::uint64_t{1} << (j - 64);  // the character goes on in the next block
+            spilled |= std::uint64_t{1} << (j - 64);  // the character goes on in the next block
           }
         }
       }
     }
-    std::uint64_t transitions = identifier ^ ((identifier << 1) | last_was_identifier_);
-    last_was_identifier_ = identifier >> 63;
+    std::uint64_t transitions = identifier ^ ((identifier << 1) | last_was_identifier);
+    last_was_identifier = identifier >> 63;
     std::uint64_t newlines = m.newline;
     for (; transitions != 0; transitions &= transitions - 1) {
       const auto i = static_cast<unsigned>(std::countr_zero(transitions));
-      if (in_run_) {
-        end_run(base + i);
+      const std::size_t pos = base + i;
+      if (in_run) {
+        close_run(pos);
       } else {
         take_newlines(base, m, newlines & below(i));
         newlines &= ~below(i);
-        start_run(base, i, m);
+        const std::int64_t extra = extra_before_block + extra_bytes(m, below(i)) - extra_at_line_start;
+        run_start = pos;
+        run_line = line;
+        run_column = static_cast<std::uint32_t>(static_cast<std::int64_t>(pos - line_start) - extra);
+        run_after_keyword = previous_on_line && follows_declaration_keyword(pos) ? 1 : 0;
       }
-      in_run_ = !in_run_;
+      in_run = !in_run;
     }
     take_newlines(base, m, newlines);
-    extra_before_block_ += extra_bytes(m, ~std::uint64_t{0});
+    extra_before_block += extra_bytes(m, ~std::uint64_t{0});
   }
-
-  void take_newlines(std::size_t base, const BlockMasks& m, std::uint64_t newlines) {
-    if (newlines == 0) return;
-    const auto last = static_cast<unsigned>(63 - std::countl_zero(newlines));
-    for (; newlines != 0; newlines &= newlines - 1) ++line_;
-    line_start_ = base + last + 1;
-    extra_at_line_start_ = extra_before_block_ + extra_bytes(m, below(last + 1));
-    previous_on_line_ = false;
-  }
-
-  void start_run(std::size_t base, unsigned i, const BlockMasks& m) {
-    const std::size_t pos = base + i;
-    const std::int64_t extra = extra_before_block_ + extra_bytes(m, below(i)) - extra_at_line_start_;
-    run_start_ = pos;
-    run_line_ = line_;
-    run_column_ = static_cast<std::uint32_t>(static_cast<std::int64_t>(pos - line_start_) - extra);
-    run_after_keyword_ = previous_on_line_ && follows_declaration_keyword(pos);
-  }
-
-  void end_run(std::size_t pos) {
-    const std::size_t length = pos - run_start_;
-    const std::uint64_t hash = hash_word(text_.data() + run_start_, length, text_.data() + text_.size());
-    out_.push_back({(std::uint64_t{run_start_} << 1) | std::uint64_t{run_after_keyword_},
-                    static_cast<std::uint32_t>(length), tag_of(hash), run_line_, run_column_});
-    previous_end_ = pos;
-    previous_on_line_ = true;
-  }
-
-  // Whether the line's text before `pos`, trimmed, ends with a declaration
-  // keyword. The keywords are identifier characters, so only when the text
-  // between the previous run of the line and `pos` is white space can the
-  // trimmed text end with one, and then it ends where that run ends.
-  bool follows_declaration_keyword(std::size_t pos) const {
-    if (!keyword_last_bytes[static_cast<unsigned char>(text_[previous_end_ - 1])]) return false;
-    if (!support::trim_end(text_.substr(previous_end_, pos - previous_end_)).empty()) return false;
-    const std::string_view before = text_.substr(line_start_, previous_end_ - line_start_);
-    return std::any_of(declaration_patterns.begin(), declaration_patterns.end(),
-                       [&](const DeclarationPattern& p) { return before.ends_with(p.keyword()); });
-  }
-
-  std::string_view text_;
-  std::vector<WordIndex::Entry>& out_;
-
-  std::uint32_t line_ = 0;
-  std::size_t line_start_ = 0;
-  std::int64_t extra_before_block_ = 0;
-  std::int64_t extra_at_line_start_ = 0;
-
-  std::uint64_t spilled_ = 0;
-  std::uint64_t last_was_identifier_ = 0;
-  bool in_run_ = false;
-  std::size_t run_start_ = 0;
-  std::uint32_t run_line_ = 0;
-  std::uint32_t run_column_ = 0;
-  bool run_after_keyword_ = false;
-
-  bool previous_on_line_ = false;
-  std::size_t previous_end_ = 0;
-};
+  if (in_run) close_run(size);  // room was made for it
+  return count;
+}
 
 // Two runs of the text with the same bytes; most are short, so eight bytes
 // at a time rather than a call.
-bool same_bytes(std::string_view text, const WordIndex::Entry& a, const WordIndex::Entry& b) {
-  if (a.length != b.length) return false;
-  const char* p = text.data() + a.offset();
-  const char* q = text.data() + b.offset();
-  const char* end = text.data() + text.size();
-  std::size_t n = a.length;
-  for (; n > 8; n -= 8, p += 8, q += 8) {
+bool same_bytes(std::string_view text, std::size_t a, std::size_t b, std::size_t n) {
+  const char* p = text.data() + a;
+  const char* q = text.data() + b;
+  if (n < 8 && text.size() - std::max(a, b) >= 8) {
+    const std::uint64_t mask = ~std::uint64_t{0} >> (64 - 8 * n);
+    return std::endian::native == std::endian::little ? ((load8(p) ^ load8(q)) & mask) == 0
+                                                      : std::memcmp(p, q, n) == 0;
+  }
+  for (; n >= 8; n -= 8, p += 8, q += 8) {
     if (load8(p) != load8(q)) return false;
   }
-  return load_up_to_8(p, n, end) == load_up_to_8(q, n, end);
+  for (; n > 0; --n, ++p, ++q) {
+    if (*p != *q) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 WordIndex build_word_index(std::string_view text) {
   WordIndex index;
-  std::vector<WordIndex::Entry> runs;
-  runs.reserve(text.size() / 6 + 16);  // about one run per six bytes of program text
-  RunScanner(text, runs).scan();
+  thread_local Scratch scratch;
+  index.line_starts_.reserve(text.size() / 24 + 1);
+  const std::size_t n = scan_runs(text, scratch, index.line_starts_);
+  const std::span<const WordIndex::Entry> runs(scratch.runs.data(), n);
 
-  // About two runs per bucket; at most 2^24 buckets.
-  const std::size_t n = runs.size();
+  // About four runs per bucket; at most 2^24 buckets.
   unsigned bits = 0;
-  while (bits < 24 && (std::size_t{1} << bits) < n / 2) ++bits;
+  while (bits < 24 && (std::size_t{1} << bits) < n / 4) ++bits;
   const std::size_t buckets = std::size_t{1} << bits;
   index.bucket_bits_ = bits;
 
   // A stable counting sort on the bucket, so each bucket keeps text order.
   std::vector<std::size_t>& starts = index.bucket_starts_;
   starts.assign(buckets + 1, 0);
-  for (const WordIndex::Entry& e : runs) ++starts[bucket_of(e.tag, bits) + 1];
+  for (const WordIndex::Entry& e : runs) ++starts[bucket_of(e.tag_and_flag, bits) + 1];
   for (std::size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
   index.entries_.resize(n);
-  for (const WordIndex::Entry& e : runs) index.entries_[starts[bucket_of(e.tag, bits)]++] = e;
+  std::vector<std::uint32_t>& lengths = scratch.sorted_lengths;
+  lengths.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t to = starts[bucket_of(runs[i].tag_and_flag, bits)]++;
+    index.entries_[to] = runs[i];
+    lengths[to] = scratch.lengths[i];
+  }
   for (std::size_t b = buckets; b > 0; --b) starts[b] = starts[b - 1];
   starts[0] = 0;
 
@@ -340,30 +372,58 @@ WordIndex build_word_index(std::string_view text) {
   // word with its first run only. Only a few words per bucket are followed,
   // so crafted collisions cost a compare per lookup, never a quadratic build.
   index.check_each_.assign(buckets, false);
+  const auto offset = [&](const WordIndex::Entry& e) { return index.line_starts_[e.line] + e.byte_column; };
   for (std::size_t b = 0; b < buckets; ++b) {
-    const std::span<const WordIndex::Entry> bucket(index.entries_.data() + starts[b], starts[b + 1] - starts[b]);
-    std::array<const WordIndex::Entry*, 4> words{};
+    struct Word {
+      std::uint32_t tag;
+      std::size_t offset;
+      std::uint32_t length;
+    };
+    std::array<Word, 4> words;  // the first `distinct` are set
     std::size_t distinct = 0;
-    for (const WordIndex::Entry& e : bucket) {
+    for (std::size_t i = starts[b]; i < starts[b + 1]; ++i) {
+      const WordIndex::Entry& e = index.entries_[i];
+      const std::uint32_t tag = e.tag_and_flag | 1;
       const auto same_tag = std::find_if(words.begin(), words.begin() + distinct,
-                                         [&](const WordIndex::Entry* w) { return w->tag == e.tag; });
-      const bool ok = same_tag != words.begin() + distinct ? same_bytes(text, **same_tag, e)
-                                                           : distinct < words.size();
+                                         [&](const Word& w) { return w.tag == tag; });
+      bool ok = true;
+      if (same_tag != words.begin() + distinct) {
+        ok = same_tag->length == lengths[i] && same_bytes(text, same_tag->offset, offset(e), lengths[i]);
+      } else if (distinct < words.size()) {
+        words[distinct++] = {tag, offset(e), lengths[i]};
+      } else {
+        ok = false;
+      }
       if (!ok) {
         index.check_each_[b] = true;
         break;
       }
-      if (same_tag == words.begin() + distinct) words[distinct++] = &e;
     }
   }
+  scratch.release_if_large();
   return index;
+}
+
+bool WordIndex::is_word_at(const Entry& e, std::string_view text, std::string_view word) const {
+  if (e.line >= line_starts_.size()) return false;
+  const std::size_t pos = line_starts_[e.line] + e.byte_column;
+  if (pos > text.size() || text.size() - pos < word.size() || text.substr(pos, word.size()) != word) return false;
+  // The run goes no further than the word.
+  const std::size_t end = pos + word.size();
+  if (end == text.size()) return true;
+  const auto next = support::decode_utf8_checked(text, end);
+  return !next || !is_identifier_char(next->code_point);
 }
 
 WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view word) const {
   Occurrences found;
-  if (word.empty() || entries_.empty()) return found;
+  if (entries_.empty()) return found;
+  // Only a single identifier run can be a whole word.
+  const auto run = IdentifierRuns(word).next();
+  if (!run || run->begin != 0 || run->end != word.size()) return found;
   const std::uint32_t tag = tag_of(hash_word(word.data(), word.size(), word.data() + word.size()));
   const std::size_t b = bucket_of(tag, bucket_bits_);
+  found.index_ = this;
   found.candidates_ = std::span<const Entry>(entries_.data() + bucket_starts_[b],
                                              bucket_starts_[b + 1] - bucket_starts_[b]);
   found.tag_ = tag;
@@ -372,13 +432,12 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
   found.word_ = word;
   bool checked = found.check_each_;
   for (const Entry& e : found.candidates_) {
-    if (e.tag != tag) continue;
-    if (e.offset() + e.length > text.size()) return Occurrences();  // not this index's text
+    if ((e.tag_and_flag | 1) != tag) continue;
     if (!checked) {
       // Every run of this tag in the bucket is the same word: compare one.
-      if (!found.same_word(e)) return Occurrences();
+      if (!is_word_at(e, text, word)) return Occurrences();
       checked = true;
-    } else if (found.check_each_ && !found.same_word(e)) {
+    } else if (found.check_each_ && !is_word_at(e, text, word)) {
       continue;
     }
     ++found.count_;

@@ -30,14 +30,12 @@ struct WordIndex {
 
   // One run of the text, as the index keeps it.
   struct Entry {
-    std::uint64_t offset_and_flag = 0;  // byte offset << 1 | after_declaration_keyword
-    std::uint32_t length = 0;           // bytes
-    std::uint32_t tag = 0;              // high half of the run's hash
+    std::uint32_t tag_and_flag = 0;  // bits of the run's hash; bit 0: after_declaration_keyword
     std::uint32_t line = 0;
-    std::uint32_t start = 0;  // UTF-16 column
+    std::uint32_t start = 0;         // UTF-16 column
+    std::uint32_t byte_column = 0;   // bytes of the line before it
 
-    std::uint64_t offset() const { return offset_and_flag >> 1; }
-    Hit hit() const { return {line, start, (offset_and_flag & 1) != 0}; }
+    Hit hit() const { return {line, start, (tag_and_flag & 1) != 0}; }
   };
 
   // The whole-word occurrences of one word, in text order.
@@ -52,19 +50,16 @@ struct WordIndex {
     template <class Fn>
     void for_each(Fn&& fn) const {
       for (const Entry& e : candidates_) {
-        if (e.tag == tag_ && (!check_each_ || same_word(e))) fn(e.hit());
+        if ((e.tag_and_flag | 1) == tag_ && (!check_each_ || index_->is_word_at(e, text_, word_))) fn(e.hit());
       }
     }
 
    private:
     friend struct WordIndex;
-    bool same_word(const Entry& e) const {
-      return e.length == word_.size() && e.offset() + e.length <= text_.size() &&
-             text_.substr(e.offset(), e.length) == word_;
-    }
 
+    const WordIndex* index_ = nullptr;
     std::span<const Entry> candidates_;  // the word's bucket
-    std::uint32_t tag_ = 0;
+    std::uint32_t tag_ = 0;              // with bit 0 set
     bool check_each_ = false;  // the bucket holds runs of another word with the same tag
     std::string_view text_;
     std::string_view word_;
@@ -81,9 +76,13 @@ struct WordIndex {
  private:
   friend WordIndex build_word_index(std::string_view text);
 
+  // Whether the run of `e` is `word`, a single identifier run.
+  bool is_word_at(const Entry& e, std::string_view text, std::string_view word) const;
+
   std::vector<Entry> entries_;               // grouped by bucket, text order within one
   std::vector<std::size_t> bucket_starts_;   // bucket b is entries_[starts[b], starts[b + 1])
   std::vector<bool> check_each_;             // per bucket: a lookup compares every candidate
+  std::vector<std::size_t> line_starts_;     // byte offset of each line
   unsigned bucket_bits_ = 0;
 };
 
