@@ -1,6 +1,8 @@
 #include "features/references.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "features/definition.h"
 #include "features/word_index.h"
@@ -35,39 +37,34 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
   const auto word = word_under_cursor(*text, p.position);
   if (!word) return JsonResult(nullptr);
 
-  std::string out = "[";
-  std::string uri_json;
-  std::size_t expected = 0;  // an upper bound of the locations, to write the answer without regrowing it
+  // Each document is looked up once: the sizes bound the answer, which is
+  // then written without regrowing.
+  std::vector<std::pair<std::string_view, WordIndex::Occurrences>> documents;
+  std::size_t expected = 2;
   snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Occurrences found = find_word(document, word->word);
-    if (!found.empty()) expected += (found.size() + 1) * (key.size() + 96);
+    WordIndex::Occurrences found = find_word(document, word->word);
+    if (found.empty()) return;
+    expected += found.size() * (key.size() + 128);
+    documents.emplace_back(key, std::move(found));
   });
-  out.reserve(expected);
+  std::string out = "[";
+  out.reserve(expected + 256 + uri.size());
+  bool first = true;
+  std::string tail;
+  for (const auto& [key, found] : documents) {
+    const auto parsed = Uri::parse(key);
+    if (!parsed) continue;  // its locations are dropped
+    tail = R"(,"uri":)";
+    support::append_json_string(tail, parsed->str());
+    tail += '}';
+    append_occurrences(out, found, /*skip_declared=*/true, R"({"range":)", tail, first);
+  }
+  std::string uri_json;
   const auto add = [&](const Range& range) {
-    if (out.size() > 1) out += ',';
+    if (!first) out += ',';
+    first = false;
     append_location(out, uri_json, range);
   };
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Occurrences found = find_word(document, word->word);
-    if (found.empty()) return;
-    bool uri_ready = false;
-    bool dropped = false;
-    found.for_each([&](const WordIndex::Hit& hit) {
-      if (hit.after_declaration_keyword || dropped) return;
-      if (!uri_ready) {
-        // Printed once per document, and only for one with a location.
-        const auto parsed = Uri::parse(key);
-        if (!parsed) {
-          dropped = true;  // its locations are dropped
-          return;
-        }
-        uri_json.clear();
-        support::append_json_string(uri_json, parsed->str());
-        uri_ready = true;
-      }
-      add({{hit.line, hit.start}, {hit.line, hit.start + found.utf16_length()}});
-    });
-  });
   if (p.context.include_declaration) {
     const auto declaration = find_declaration(word->word, *text);
     const auto parsed = Uri::parse(uri);

@@ -75,6 +75,9 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   // The documents with an occurrence, by printed uri: the answer's members
   // come out in the order of their uris, and a later document whose uri
   // prints the same replaces an earlier one.
+  std::string head = R"({"newText":)";
+  support::append_json_string(head, p.new_name);
+  head += R"(,"range":)";
   std::map<std::string, WordIndex::Occurrences, std::less<>> changes;
   std::size_t expected = 0;  // an upper bound of the answer's size
   snapshot.for_each_document([&](std::string_view key, const Document& document) {
@@ -82,13 +85,11 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
     if (found.empty()) return;
     auto uri = Uri::parse(key);
     if (!uri) return;  // this document's edits are dropped
-    expected += 2 * uri->str().size() + found.size() * (2 * p.new_name.size() + 96);
+    expected += 2 * uri->str().size() + 8 + found.size() * (head.size() + 128);
     changes.insert_or_assign(uri->str(), found);
   });
   if (changes.empty()) return JsonResult(nullptr);
 
-  std::string new_text_json;
-  support::append_json_string(new_text_json, p.new_name);
   std::string out = R"({"changes":{)";
   out.reserve(expected + 16);
   bool first = true;
@@ -98,14 +99,7 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
     support::append_json_string(out, uri);
     out += ":[";
     bool first_edit = true;
-    found.for_each([&](const WordIndex::Hit& hit) {
-      out += first_edit ? R"({"newText":)" : R"(,{"newText":)";
-      first_edit = false;
-      out += new_text_json;
-      out += R"(,"range":)";
-      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found.utf16_length()}});
-      out += '}';
-    });
+    append_occurrences(out, found, /*skip_declared=*/false, head, "}", first_edit);
     out += ']';
   }
   out += "}}";

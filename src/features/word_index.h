@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -94,5 +95,12 @@ const WordIndex& word_index(const Document& document);
 
 // The occurrences of `word` in the document, through its index.
 WordIndex::Occurrences find_word(const Document& document, std::string_view word);
+
+// The items of the references and rename answers: per occurrence (but those
+// after a declaration keyword when `skip_declared`), `head`, the JSON text of
+// its range (members sorted), then `tail`; a comma before each item unless
+// `first`, which is cleared once an item is written.
+void append_occurrences(std::string& out, const WordIndex::Occurrences& found, bool skip_declared,
+                        std::string_view head, std::string_view tail, bool& first);
 
 }  // namespace qosa::lsp

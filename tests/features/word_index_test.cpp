@@ -150,5 +150,31 @@ TEST(WordIndex, SameAsAPlainScanOfRandomTexts) {
   }
 }
 
+TEST(WordIndex, OccurrencesWrittenAsTheRangeWriterWritesThem) {
+  // Lines and columns of one to five digits; every third occurrence follows a keyword.
+  std::string text;
+  for (int line = 0; line < 12000; ++line) {
+    if (line % 1000 == 7) text += std::string(static_cast<std::size_t>(line * 9), ' ');
+    text += line % 3 == 0 ? "let ab\n" : "ab\n";
+  }
+  const WordIndex index = build_word_index(text);
+  const WordIndex::Occurrences found = index.find(text, "ab");
+  for (const bool skip_declared : {false, true}) {
+    std::string expected = "[";
+    found.for_each([&](const WordIndex::Hit& hit) {
+      if (skip_declared && hit.after_declaration_keyword) return;
+      if (expected.size() > 1) expected += ',';
+      expected += "<";
+      append_json(expected, Range{{hit.line, hit.start}, {hit.line, hit.start + 2}});
+      expected += ">";
+    });
+    std::string written = "[";
+    bool first = true;
+    append_occurrences(written, found, skip_declared, "<", ">", first);
+    EXPECT_EQ(written, expected);
+    EXPECT_FALSE(first);
+  }
+}
+
 }  // namespace
 }  // namespace qosa::lsp
