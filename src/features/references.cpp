@@ -1,7 +1,6 @@
 #include "features/references.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "features/definition.h"
@@ -39,14 +38,9 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
 
   // Each document is looked up once: the sizes bound the answer, which is
   // then written without regrowing.
-  std::vector<std::pair<std::string_view, WordIndex::Occurrences>> documents;
+  const std::vector<DocumentOccurrences> documents = find_word_in_documents(snapshot, word->word);
   std::size_t expected = 2;
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    WordIndex::Occurrences found = find_word(document, word->word);
-    if (found.empty()) return;
-    expected += found.size() * (key.size() + 128);
-    documents.emplace_back(key, std::move(found));
-  });
+  for (const auto& [key, found] : documents) expected += found.size() * (key.size() + 128);
   std::string out = "[";
   out.reserve(expected + 256 + uri.size());
   bool first = true;

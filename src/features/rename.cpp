@@ -80,14 +80,12 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   head += R"(,"range":)";
   std::map<std::string, WordIndex::Occurrences, std::less<>> changes;
   std::size_t expected = 0;  // an upper bound of the answer's size
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Occurrences found = find_word(document, old->word);
-    if (found.empty()) return;
+  for (const auto& [key, found] : find_word_in_documents(snapshot, old->word)) {
     auto uri = Uri::parse(key);
-    if (!uri) return;  // this document's edits are dropped
+    if (!uri) continue;  // this document's edits are dropped
     expected += 2 * uri->str().size() + 8 + found.size() * (head.size() + 128);
     changes.insert_or_assign(uri->str(), found);
-  });
+  }
   if (changes.empty()) return JsonResult(nullptr);
 
   std::string out = R"({"changes":{)";

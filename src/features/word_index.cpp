@@ -416,13 +416,29 @@ bool WordIndex::is_word_at(const Entry& e, std::string_view text, std::string_vi
   return !next || !is_identifier_char(next->code_point);
 }
 
+std::uint64_t WordIndex::hash(std::string_view word) {
+  return hash_word(word.data(), word.size(), word.data() + word.size());
+}
+
+void WordIndex::prefetch_bucket(std::uint64_t hash) const {
+  if (!entries_.empty()) __builtin_prefetch(&bucket_starts_[bucket_of(tag_of(hash), bucket_bits_)]);
+}
+
+void WordIndex::prefetch_entries(std::uint64_t hash) const {
+  if (!entries_.empty()) __builtin_prefetch(&entries_[bucket_starts_[bucket_of(tag_of(hash), bucket_bits_)]]);
+}
+
 WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view word) const {
+  return find(text, word, hash(word));
+}
+
+WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view word, std::uint64_t hash) const {
   Occurrences found;
   if (entries_.empty()) return found;
   // Only a single identifier run can be a whole word.
   const auto run = IdentifierRuns(word).next();
   if (!run || run->begin != 0 || run->end != word.size()) return found;
-  const std::uint32_t tag = tag_of(hash_word(word.data(), word.size(), word.data() + word.size()));
+  const std::uint32_t tag = tag_of(hash);
   const std::size_t b = bucket_of(tag, bucket_bits_);
   found.index_ = this;
   found.candidates_ = std::span<const Entry>(entries_.data() + bucket_starts_[b],
@@ -528,8 +544,19 @@ const WordIndex& word_index(const Document& document) {
   return *document.word_index;
 }
 
-WordIndex::Occurrences find_word(const Document& document, std::string_view word) {
-  return word_index(document).find(document.text, word);
+std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word) {
+  std::vector<std::pair<std::string_view, const Document*>> documents;
+  documents.reserve(snapshot.size());
+  snapshot.for_each_document([&](std::string_view uri, const Document& d) { documents.emplace_back(uri, &d); });
+  const std::uint64_t hash = WordIndex::hash(word);
+  for (const auto& [uri, d] : documents) word_index(*d).prefetch_bucket(hash);
+  for (const auto& [uri, d] : documents) d->word_index->prefetch_entries(hash);
+  std::vector<DocumentOccurrences> found;
+  for (const auto& [uri, d] : documents) {
+    WordIndex::Occurrences occurrences = d->word_index->find(d->text, word, hash);
+    if (!occurrences.empty()) found.push_back({uri, std::move(occurrences)});
+  }
+  return found;
 }
 
 }  // namespace qosa::lsp

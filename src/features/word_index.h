@@ -71,6 +71,14 @@ struct WordIndex {
   // The occurrences of `word` in `text`, the text the index was built from.
   Occurrences find(std::string_view text, std::string_view word) const;
 
+  // The same in steps, for many indexes at once: the hash of the word, then
+  // asking the memory for what the lookup reads first and next, so that the
+  // lookups of many documents wait for their cache misses together.
+  static std::uint64_t hash(std::string_view word);
+  void prefetch_bucket(std::uint64_t hash) const;
+  void prefetch_entries(std::uint64_t hash) const;
+  Occurrences find(std::string_view text, std::string_view word, std::uint64_t hash) const;
+
   // How many runs the text holds.
   std::size_t size() const { return entries_.size(); }
 
@@ -93,8 +101,13 @@ WordIndex build_word_index(std::string_view text);
 // The document's index, built on first use after each change of its text.
 const WordIndex& word_index(const Document& document);
 
-// The occurrences of `word` in the document, through its index.
-WordIndex::Occurrences find_word(const Document& document, std::string_view word);
+// The documents of the snapshot in which `word` occurs, with its
+// occurrences, in the order the snapshot yields them.
+struct DocumentOccurrences {
+  std::string_view uri;  // the snapshot key
+  WordIndex::Occurrences found;
+};
+std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word);
 
 // The items of the references and rename answers: per occurrence (but those
 // after a declaration keyword when `skip_declared`), `head`, the JSON text of

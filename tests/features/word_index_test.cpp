@@ -69,14 +69,14 @@ TEST(WordIndex, KeptBesideTheTextUntilItChanges) {
   const Document& d = open_document(store, *Uri::parse("file:///a.qosa"), "a b a", 1);
   const WordIndex* first = &word_index(d);
   EXPECT_EQ(&word_index(d), first);
-  EXPECT_EQ(find_word(d, "a").size(), 2u);
+  EXPECT_EQ(word_index(d).find(d.text, "a").size(), 2u);
   TextDocumentContentChangeEvent change;
   change.text = "b";
   const Document* changed = apply_changes(store, "file:///a.qosa", {change}, 2);
   EXPECT_FALSE(changed->word_index);
-  EXPECT_TRUE(find_word(*changed, "a").empty());
+  EXPECT_TRUE(word_index(*changed).find(changed->text, "a").empty());
   const Document& reopened = open_document(store, *Uri::parse("file:///a.qosa"), "a", 3);
-  EXPECT_EQ(find_word(reopened, "a").size(), 1u);
+  EXPECT_EQ(word_index(reopened).find(reopened.text, "a").size(), 1u);
 }
 
 // The occurrences the index must give, found the plain way: each line's
