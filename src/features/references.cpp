@@ -1,6 +1,7 @@
 #include "features/references.h"
 
 #include <string>
+#include <vector>
 
 #include "features/definition.h"
 #include "features/word_index.h"
@@ -35,36 +36,29 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
   const auto word = word_under_cursor(*text, p.position);
   if (!word) return JsonResult(nullptr);
 
+  // Each document is looked up once: the sizes bound the answer, which is
+  // then written without regrowing.
+  const std::vector<DocumentOccurrences> documents = find_word_in_documents(snapshot, word->word);
+  std::size_t expected = 2;
+  for (const auto& [key, found] : documents) expected += found.size() * (key.size() + 128);
   std::string out = "[";
+  out.reserve(expected + 256 + uri.size());
+  bool first = true;
+  std::string tail;
+  for (const auto& [key, found] : documents) {
+    const auto parsed = Uri::parse(key);
+    if (!parsed) continue;  // its locations are dropped
+    tail = R"(,"uri":)";
+    support::append_json_string(tail, parsed->str());
+    tail += '}';
+    append_occurrences(out, found, /*skip_declared=*/true, R"({"range":)", tail, first);
+  }
   std::string uri_json;
-  std::size_t expected = 0;  // an upper bound of the locations, to write the answer without regrowing it
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    if (const WordIndex::Word* found = word_index(document).find(word->word)) {
-      expected += (found->hits.size() + 1) * (key.size() + 96);
-    }
-  });
-  out.reserve(expected);
   const auto add = [&](const Range& range) {
-    if (out.size() > 1) out += ',';
+    if (!first) out += ',';
+    first = false;
     append_location(out, uri_json, range);
   };
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Word* found = word_index(document).find(word->word);
-    if (!found) return;
-    bool uri_ready = false;
-    for (const WordIndex::Hit& hit : found->hits) {
-      if (hit.after_declaration_keyword) continue;
-      if (!uri_ready) {
-        // Printed once per document, and only for one with a location.
-        const auto parsed = Uri::parse(key);
-        if (!parsed) return;  // its locations are dropped
-        uri_json.clear();
-        support::append_json_string(uri_json, parsed->str());
-        uri_ready = true;
-      }
-      add({{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
-    }
-  });
   if (p.context.include_declaration) {
     const auto declaration = find_declaration(word->word, *text);
     const auto parsed = Uri::parse(uri);

@@ -75,20 +75,19 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   // The documents with an occurrence, by printed uri: the answer's members
   // come out in the order of their uris, and a later document whose uri
   // prints the same replaces an earlier one.
-  std::map<std::string, const WordIndex::Word*, std::less<>> changes;
+  std::string head = R"({"newText":)";
+  support::append_json_string(head, p.new_name);
+  head += R"(,"range":)";
+  std::map<std::string, WordIndex::Occurrences, std::less<>> changes;
   std::size_t expected = 0;  // an upper bound of the answer's size
-  snapshot.for_each_document([&](std::string_view key, const Document& document) {
-    const WordIndex::Word* found = word_index(document).find(old->word);
-    if (!found) return;
+  for (const auto& [key, found] : find_word_in_documents(snapshot, old->word)) {
     auto uri = Uri::parse(key);
-    if (!uri) return;  // this document's edits are dropped
-    expected += 2 * uri->str().size() + found->hits.size() * (2 * p.new_name.size() + 96);
+    if (!uri) continue;  // this document's edits are dropped
+    expected += 2 * uri->str().size() + 8 + found.size() * (head.size() + 128);
     changes.insert_or_assign(uri->str(), found);
-  });
+  }
   if (changes.empty()) return JsonResult(nullptr);
 
-  std::string new_text_json;
-  support::append_json_string(new_text_json, p.new_name);
   std::string out = R"({"changes":{)";
   out.reserve(expected + 16);
   bool first = true;
@@ -97,14 +96,8 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
     first = false;
     support::append_json_string(out, uri);
     out += ":[";
-    for (std::size_t i = 0; i < found->hits.size(); ++i) {
-      const WordIndex::Hit& hit = found->hits[i];
-      out += i == 0 ? R"({"newText":)" : R"(,{"newText":)";
-      out += new_text_json;
-      out += R"(,"range":)";
-      append_json(out, Range{{hit.line, hit.start}, {hit.line, hit.start + found->utf16_length}});
-      out += '}';
-    }
+    bool first_edit = true;
+    append_occurrences(out, found, /*skip_declared=*/false, head, "}", first_edit);
     out += ']';
   }
   out += "}}";

@@ -2,7 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <charconv>
+#include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "features/tables.h"
 #include "features/words.h"
@@ -13,75 +20,521 @@ namespace qosa::lsp {
 
 namespace {
 
-// The identifier rule for ASCII bytes, without a call per character.
-constexpr auto ascii_identifier = [] {
-  std::array<bool, 128> table{};
-  for (char32_t c = 0; c < 128; ++c) table[c] = is_ascii_identifier_char(c);
+// ---- The hash of a run's bytes (wyhash's multiply-and-fold step).
+
+constexpr std::uint64_t k0 = 0xa0761d6478bd642f;
+constexpr std::uint64_t k1 = 0xe7037ed1a0b428db;
+constexpr std::uint64_t k2 = 0x8ebc6af09c88c6e3;
+
+[[gnu::always_inline]] inline std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
+  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+std::uint64_t load8(const char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// The hash of a word of n bytes. Up to 16 bytes it mixes the word's two
+// eight-byte halves, padded with zero bytes; a longer word is folded eight
+// bytes at a time. `end` bounds what may be read: within it, the bytes after
+// the word are loaded and masked off, so a word hashes alike wherever it stands.
+[[gnu::always_inline]] inline std::uint64_t hash_word(const char* p, std::size_t n, const char* end) {
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  if (n <= 16) [[likely]] {
+    if (std::endian::native == std::endian::little && end - p >= 16) {
+      const auto low = static_cast<unsigned>(std::min<std::size_t>(n, 8)) * 8;  // 8 to 64 bits
+      const auto high = static_cast<unsigned>(n > 8 ? n - 8 : 0) * 8;           // 0 to 64 bits
+      a = load8(p) & (~std::uint64_t{0} >> (64 - low));
+      b = high == 0 ? 0 : load8(p + 8) & (~std::uint64_t{0} >> (64 - high));
+    } else {
+      std::array<char, 16> padded{};
+      std::memcpy(padded.data(), p, n);
+      a = load8(padded.data());
+      b = load8(padded.data() + 8);
+    }
+  } else {
+    a = k0;
+    for (std::size_t i = 0; i + 8 < n; i += 8) a = mix(a ^ load8(p + i), k1);
+    b = load8(p + n - 8);
+  }
+  return mix(a ^ k1 ^ n, b ^ k2);
+}
+
+// The high half of the hash, with bit 0 set: an entry keeps its flag there.
+std::uint32_t tag_of(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) | 1; }
+
+std::size_t bucket_of(std::uint32_t tag, unsigned bits) {
+  return static_cast<std::size_t>((std::uint64_t{tag} << bits) >> 32);
+}
+
+// ---- Characters.
+
+// The identifier rule for the two-byte characters (U+0080 to U+07FF), where
+// the Turkish letters are: one bit each, so the scan calls no table per letter.
+class TwoByteIdentifiers {
+ public:
+  TwoByteIdentifiers() {
+    for (char32_t c = 0x80; c < 0x800; ++c) {
+      if (is_identifier_char(c)) bits_[c >> 6] |= std::uint64_t{1} << (c & 63);
+    }
+  }
+  bool operator()(char32_t c) const { return (bits_[c >> 6] >> (c & 63)) & 1; }
+
+ private:
+  std::array<std::uint64_t, 32> bits_{};
+};
+
+const TwoByteIdentifiers& two_byte_identifiers() {
+  static const TwoByteIdentifiers table;
   return table;
+}
+
+// The last bytes of the declaration keywords: a run that ends otherwise
+// cannot end one.
+constexpr auto keyword_last_bytes = [] {
+  std::array<bool, 256> last{};
+  for (const DeclarationPattern& p : declaration_patterns) {
+    last[static_cast<unsigned char>(p.keyword_part[p.keyword_part.size() - 2])] = true;  // before its space
+  }
+  return last;
 }();
 
-bool follows_declaration_keyword(std::string_view before) {
-  const std::string_view trimmed = support::trim_end(before);
-  return std::any_of(declaration_patterns.begin(), declaration_patterns.end(),
-                     [&](const DeclarationPattern& p) { return trimmed.ends_with(p.keyword()); });
+// ---- 64 bytes at a time: bit i of each mask says what byte i is.
+
+struct BlockMasks {
+  std::uint64_t identifier = 0;  // ASCII identifier characters
+  std::uint64_t high = 0;        // bytes of non-ASCII characters
+  std::uint64_t continuation = 0;
+  std::uint64_t four_byte_lead = 0;
+  std::uint64_t newline = 0;
+};
+
+BlockMasks classify(const char* block) {
+  BlockMasks m;
+#if defined(__SSE2__)
+  for (int i = 0; i < 4; ++i) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+    // Letters and digits by a shifted signed compare: SSE2 has no unsigned one.
+    const __m128i lower = _mm_or_si128(x, _mm_set1_epi8(0x20));
+    const __m128i letter = _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(static_cast<char>(128 - 'a'))),
+                                          _mm_set1_epi8(static_cast<char>(-128 + 26)));
+    const __m128i digit = _mm_cmplt_epi8(_mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(128 - '0'))),
+                                         _mm_set1_epi8(static_cast<char>(-128 + 10)));
+    const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
+    const auto bits = [&](__m128i v) {
+      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))} << (16 * i);
+    };
+    m.identifier |= bits(_mm_or_si128(_mm_or_si128(letter, digit), underscore));
+    m.high |= bits(x);
+    m.continuation |= bits(_mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(0xC0))));
+    m.four_byte_lead |= bits(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(0xEF))));
+    m.newline |= bits(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')));
+  }
+  m.identifier &= ~m.high;
+  m.continuation &= m.high;
+  m.four_byte_lead &= m.high;
+#else
+  for (int i = 0; i < 64; ++i) {
+    const auto b = static_cast<unsigned char>(block[i]);
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (b < 0x80 && is_ascii_identifier_char(b)) m.identifier |= bit;
+    if (b >= 0x80) m.high |= bit;
+    if (b >= 0x80 && b < 0xC0) m.continuation |= bit;
+    if (b >= 0xF0) m.four_byte_lead |= bit;
+    if (b == '\n') m.newline |= bit;
+  }
+#endif
+  return m;
+}
+
+std::uint64_t below(unsigned bit) { return bit >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bit) - 1; }
+
+// std::popcount is a library call without a -m flag for the instruction.
+int bit_count(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555;
+  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+  return static_cast<int>((x * 0x0101010101010101) >> 56);
+}
+
+// How many UTF-8 bytes of the block's first `bits` bytes are not UTF-16
+// units of their own: continuation bytes, less one per four-byte character.
+std::int64_t extra_bytes(const BlockMasks& m, std::uint64_t bits) {
+  if (m.high == 0) return 0;
+  const int continuation = bit_count(m.continuation & bits);
+  return m.four_byte_lead == 0 ? continuation : continuation - bit_count(m.four_byte_lead & bits);
+}
+
+// Scratch memory of the builds, kept between them: the runs in text order
+// before they are sorted. Sized, not reserved, so the scan writes through a
+// pointer and checks room once per 64 bytes.
+struct Scratch {
+  std::vector<WordIndex::Entry> runs;
+  std::vector<std::uint32_t> lengths;
+  std::vector<std::uint32_t> sorted_lengths;
+
+  void make_room(std::size_t used, std::size_t more) {
+    if (runs.size() - used >= more) return;
+    const std::size_t size = std::max(2 * runs.size(), used + std::max<std::size_t>(more, 1024));
+    runs.resize(size);
+    lengths.resize(size);
+  }
+  // What a very large text needed is given back rather than kept.
+  void release_if_large() {
+    if (runs.size() > (std::size_t{1} << 20)) *this = Scratch();
+  }
+};
+
+// One pass over the text: each maximal identifier run becomes an entry of
+// scratch.runs (its byte length in scratch.lengths), in text order; returns
+// how many. Lines end at "\n"; a "\r" before it is no identifier character,
+// so the runs need no other line rule. The state stays in locals: stores of
+// entries cannot alias them.
+std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::size_t>& line_starts) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  const TwoByteIdentifiers& two_byte = two_byte_identifiers();
+  std::size_t count = 0;
+
+  std::uint32_t line = 0;
+  std::size_t line_start = 0;
+  std::int64_t extra_before_block = 0;
+  std::int64_t extra_at_line_start = 0;
+  line_starts.push_back(0);
+
+  std::uint64_t spilled = 0;  // bytes of an identifier character begun in the block before
+  std::uint64_t last_was_identifier = 0;
+  bool in_run = false;
+  std::size_t run_start = 0;
+  std::uint32_t run_line = 0;
+  std::uint32_t run_column = 0;
+  std::uint32_t run_after_keyword = 0;
+  bool previous_on_line = false;
+  std::size_t previous_end = 0;
+
+  // Whether the line's text before `pos`, trimmed, ends with a declaration
+  // keyword. The keywords are identifier characters, so only when the text
+  // between the previous run of the line and `pos` is white space can the
+  // trimmed text end with one, and then it ends where that run ends.
+  const auto follows_declaration_keyword = [&](std::size_t pos) {
+    if (!keyword_last_bytes[static_cast<unsigned char>(data[previous_end - 1])]) return false;
+    for (std::size_t i = previous_end; i < pos; ++i) {
+      const auto b = static_cast<unsigned char>(data[i]);
+      if (b == ' ' || (b >= '\t' && b <= '\r')) continue;
+      if (b < 0x80 || !support::trim_end(text.substr(i, pos - i)).empty()) return false;
+      break;
+    }
+    const std::string_view before = text.substr(line_start, previous_end - line_start);
+    return std::any_of(declaration_patterns.begin(), declaration_patterns.end(),
+                       [&](const DeclarationPattern& p) { return before.ends_with(p.keyword()); });
+  };
+  const auto close_run = [&](std::size_t pos) {
+    const std::uint64_t hash = hash_word(data + run_start, pos - run_start, data + size);
+    scratch.runs[count] = {(tag_of(hash) & ~1u) | run_after_keyword, run_line, run_column,
+                           static_cast<std::uint32_t>(run_start - line_start)};
+    scratch.lengths[count] = static_cast<std::uint32_t>(pos - run_start);
+    ++count;
+    previous_end = pos;
+    previous_on_line = true;
+  };
+  const auto take_newlines = [&](std::size_t base, const BlockMasks& m, std::uint64_t newlines) {
+    if (newlines == 0) return;
+    const auto last = static_cast<unsigned>(63 - std::countl_zero(newlines));
+    for (; newlines != 0; newlines &= newlines - 1) {
+      ++line;
+      line_starts.push_back(base + static_cast<unsigned>(std::countr_zero(newlines)) + 1);
+    }
+    line_start = base + last + 1;
+    extra_at_line_start = extra_before_block + extra_bytes(m, below(last + 1));
+    previous_on_line = false;
+  };
+
+  for (std::size_t base = 0; base < size; base += 64) {
+    // A block closes at most 32 runs, and the end one more.
+    scratch.make_room(count, 33);
+    BlockMasks m;
+    if (size - base >= 64) {
+      m = classify(data + base);
+    } else {
+      // The tail, padded with NUL bytes (no identifier characters): the run
+      // that reaches the end closes there.
+      std::array<char, 64> padded{};
+      std::memcpy(padded.data(), data + base, size - base);
+      m = classify(padded.data());
+    }
+    std::uint64_t identifier = m.identifier | spilled;
+    spilled = 0;
+    if (m.high != 0) {
+      for (std::uint64_t leads = m.high & ~m.continuation; leads != 0; leads &= leads - 1) {
+        const auto i = static_cast<unsigned>(std::countr_zero(leads));
+        const std::size_t pos = base + i;
+        const auto lead = static_cast<unsigned char>(data[pos]);
+        bool is_identifier = false;
+        unsigned length = 2;
+        if (lead < 0xE0) {
+          const char32_t c = (char32_t{lead & 0x1Fu} << 6) | (static_cast<unsigned char>(data[pos + 1]) & 0x3Fu);
+          is_identifier = two_byte(c);
+        } else {
+          const auto d = support::decode_utf8(text, pos);
+          is_identifier = is_identifier_char(d.code_point);
+          length = static_cast<unsigned>(d.length);
+        }
+        if (!is_identifier) continue;
+        for (unsigned j = i; j < i + length; ++j) {
+          if (j < 64) {
+            identifier |= std::uint64_t{1} << j;
+          } else {
+            spilled |= std::uint64_t{1} << (j - 64);  // the character goes on in the next block
+          }
+        }
+      }
+    }
+    std::uint64_t transitions = identifier ^ ((identifier << 1) | last_was_identifier);
+    last_was_identifier = identifier >> 63;
+    std::uint64_t newlines = m.newline;
+    for (; transitions != 0; transitions &= transitions - 1) {
+      const auto i = static_cast<unsigned>(std::countr_zero(transitions));
+      const std::size_t pos = base + i;
+      if (in_run) {
+        close_run(pos);
+      } else {
+        take_newlines(base, m, newlines & below(i));
+        newlines &= ~below(i);
+        const std::int64_t extra = extra_before_block + extra_bytes(m, below(i)) - extra_at_line_start;
+        run_start = pos;
+        run_line = line;
+        run_column = static_cast<std::uint32_t>(static_cast<std::int64_t>(pos - line_start) - extra);
+        run_after_keyword = previous_on_line && follows_declaration_keyword(pos) ? 1 : 0;
+      }
+      in_run = !in_run;
+    }
+    take_newlines(base, m, newlines);
+    extra_before_block += extra_bytes(m, ~std::uint64_t{0});
+  }
+  if (in_run) close_run(size);  // room was made for it
+  return count;
+}
+
+// Two runs of the text with the same bytes; most are short, so eight bytes
+// at a time rather than a call.
+bool same_bytes(std::string_view text, std::size_t a, std::size_t b, std::size_t n) {
+  const char* p = text.data() + a;
+  const char* q = text.data() + b;
+  if (n < 8 && text.size() - std::max(a, b) >= 8) {
+    const std::uint64_t mask = ~std::uint64_t{0} >> (64 - 8 * n);
+    return std::endian::native == std::endian::little ? ((load8(p) ^ load8(q)) & mask) == 0
+                                                      : std::memcmp(p, q, n) == 0;
+  }
+  for (; n >= 8; n -= 8, p += 8, q += 8) {
+    if (load8(p) != load8(q)) return false;
+  }
+  for (; n > 0; --n, ++p, ++q) {
+    if (*p != *q) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-const WordIndex::Word* WordIndex::find(std::string_view word) const {
-  const auto it = words.find(word);
-  return it == words.end() ? nullptr : &it->second;
-}
-
 WordIndex build_word_index(std::string_view text) {
   WordIndex index;
-  index.words.reserve(text.size() / 64);  // about the distinct words of program text
-  LineCursor lines(text);
-  std::uint32_t number = 0;
-  for (auto line = lines.next(); line; line = lines.next(), ++number) {
-    const std::string_view content = line->content;
-    std::size_t pos = 0;
-    std::uint64_t column = 0;  // UTF-16 units before pos
-    std::size_t run_begin = 0;
-    std::uint64_t run_column = 0;
-    bool in_run = false;
-    // One step past the end closes a run that reaches it.
-    while (true) {
-      bool identifier = false;
-      std::size_t length = 1;
-      std::uint64_t units = 1;
-      if (pos < content.size()) {
-        const auto byte = static_cast<unsigned char>(content[pos]);
-        if (byte < 0x80) {
-          identifier = ascii_identifier[byte];
-        } else {
-          const auto d = support::decode_utf8(content, pos);
-          identifier = is_identifier_char(d.code_point);
-          length = d.length;
-          units = support::utf16_length(d.code_point);
-        }
+  thread_local Scratch scratch;
+  index.line_starts_.reserve(text.size() / 24 + 1);
+  const std::size_t n = scan_runs(text, scratch, index.line_starts_);
+  const std::span<const WordIndex::Entry> runs(scratch.runs.data(), n);
+
+  // About four runs per bucket; at most 2^24 buckets.
+  unsigned bits = 0;
+  while (bits < 24 && (std::size_t{1} << bits) < n / 4) ++bits;
+  const std::size_t buckets = std::size_t{1} << bits;
+  index.bucket_bits_ = bits;
+
+  // A stable counting sort on the bucket, so each bucket keeps text order.
+  std::vector<std::size_t>& starts = index.bucket_starts_;
+  starts.assign(buckets + 1, 0);
+  for (const WordIndex::Entry& e : runs) ++starts[bucket_of(e.tag_and_flag, bits) + 1];
+  for (std::size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
+  index.entries_.resize(n);
+  std::vector<std::uint32_t>& lengths = scratch.sorted_lengths;
+  lengths.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t to = starts[bucket_of(runs[i].tag_and_flag, bits)]++;
+    index.entries_[to] = runs[i];
+    lengths[to] = scratch.lengths[i];
+  }
+  for (std::size_t b = buckets; b > 0; --b) starts[b] = starts[b - 1];
+  starts[0] = 0;
+
+  // A bucket where every tag stands for one word lets a lookup compare the
+  // word with its first run only. Only a few words per bucket are followed,
+  // so crafted collisions cost a compare per lookup, never a quadratic build.
+  index.check_each_.assign(buckets, false);
+  const auto offset = [&](const WordIndex::Entry& e) { return index.line_starts_[e.line] + e.byte_column; };
+  for (std::size_t b = 0; b < buckets; ++b) {
+    struct Word {
+      std::uint32_t tag;
+      std::size_t offset;
+      std::uint32_t length;
+    };
+    std::array<Word, 4> words;  // the first `distinct` are set
+    std::size_t distinct = 0;
+    for (std::size_t i = starts[b]; i < starts[b + 1]; ++i) {
+      const WordIndex::Entry& e = index.entries_[i];
+      const std::uint32_t tag = e.tag_and_flag | 1;
+      const auto same_tag = std::find_if(words.begin(), words.begin() + distinct,
+                                         [&](const Word& w) { return w.tag == tag; });
+      bool ok = true;
+      if (same_tag != words.begin() + distinct) {
+        ok = same_tag->length == lengths[i] && same_bytes(text, same_tag->offset, offset(e), lengths[i]);
+      } else if (distinct < words.size()) {
+        words[distinct++] = {tag, offset(e), lengths[i]};
+      } else {
+        ok = false;
       }
-      if (identifier && !in_run) {
-        in_run = true;
-        run_begin = pos;
-        run_column = column;
-      } else if (!identifier && in_run) {
-        in_run = false;
-        const std::string_view word = content.substr(run_begin, pos - run_begin);
-        auto it = index.words.find(word);
-        if (it == index.words.end()) {
-          it = index.words.try_emplace(std::string(word)).first;
-          it->second.utf16_length = static_cast<std::uint32_t>(column - run_column);
-        }
-        it->second.hits.push_back({number, static_cast<std::uint32_t>(run_column),
-                                   follows_declaration_keyword(content.substr(0, run_begin))});
+      if (!ok) {
+        index.check_each_[b] = true;
+        break;
       }
-      if (pos >= content.size()) break;
-      pos += length;
-      column += units;
     }
   }
+  scratch.release_if_large();
   return index;
+}
+
+bool WordIndex::is_word_at(const Entry& e, std::string_view text, std::string_view word) const {
+  if (e.line >= line_starts_.size()) return false;
+  const std::size_t pos = line_starts_[e.line] + e.byte_column;
+  if (pos > text.size() || text.size() - pos < word.size() || text.substr(pos, word.size()) != word) return false;
+  // The run goes no further than the word.
+  const std::size_t end = pos + word.size();
+  if (end == text.size()) return true;
+  const auto next = support::decode_utf8_checked(text, end);
+  return !next || !is_identifier_char(next->code_point);
+}
+
+std::uint64_t WordIndex::hash(std::string_view word) {
+  return hash_word(word.data(), word.size(), word.data() + word.size());
+}
+
+void WordIndex::prefetch_bucket(std::uint64_t hash) const {
+  if (!entries_.empty()) __builtin_prefetch(&bucket_starts_[bucket_of(tag_of(hash), bucket_bits_)]);
+}
+
+void WordIndex::prefetch_entries(std::uint64_t hash) const {
+  if (!entries_.empty()) __builtin_prefetch(&entries_[bucket_starts_[bucket_of(tag_of(hash), bucket_bits_)]]);
+}
+
+WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view word) const {
+  return find(text, word, hash(word));
+}
+
+WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view word, std::uint64_t hash) const {
+  Occurrences found;
+  if (entries_.empty()) return found;
+  // Only a single identifier run can be a whole word.
+  const auto run = IdentifierRuns(word).next();
+  if (!run || run->begin != 0 || run->end != word.size()) return found;
+  const std::uint32_t tag = tag_of(hash);
+  const std::size_t b = bucket_of(tag, bucket_bits_);
+  found.index_ = this;
+  found.candidates_ = std::span<const Entry>(entries_.data() + bucket_starts_[b],
+                                             bucket_starts_[b + 1] - bucket_starts_[b]);
+  found.tag_ = tag;
+  found.check_each_ = check_each_[b];
+  found.text_ = text;
+  found.word_ = word;
+  bool checked = found.check_each_;
+  for (const Entry& e : found.candidates_) {
+    if ((e.tag_and_flag | 1) != tag) continue;
+    if (!checked) {
+      // Every run of this tag in the bucket is the same word: compare one.
+      if (!is_word_at(e, text, word)) return Occurrences();
+      checked = true;
+    } else if (found.check_each_ && !is_word_at(e, text, word)) {
+      continue;
+    }
+    ++found.count_;
+  }
+  found.utf16_length_ = static_cast<std::uint32_t>(Utf16Columns(word).column(word.size()));
+  return found;
+}
+
+namespace {
+
+constexpr auto digit_pairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Decimal digits of v at p; returns the end. Columns and lines of program
+// text are mostly below 10,000: two digits a step, without a call.
+[[gnu::always_inline]] inline char* write_uint(char* p, std::uint32_t v) {
+  if (v < 100) {
+    if (v < 10) {
+      *p = static_cast<char>('0' + v);
+      return p + 1;
+    }
+    std::memcpy(p, &digit_pairs[2 * v], 2);
+    return p + 2;
+  }
+  if (v < 10000) {
+    if (v < 1000) {
+      *p = static_cast<char>('0' + v / 100);
+      std::memcpy(p + 1, &digit_pairs[2 * (v % 100)], 2);
+      return p + 3;
+    }
+    std::memcpy(p, &digit_pairs[2 * (v / 100)], 2);
+    std::memcpy(p + 2, &digit_pairs[2 * (v % 100)], 2);
+    return p + 4;
+  }
+  return std::to_chars(p, p + 10, v).ptr;
+}
+
+[[gnu::always_inline]] inline char* write(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
+}
+
+}  // namespace
+
+void append_occurrences(std::string& out, const WordIndex::Occurrences& found, bool skip_declared,
+                        std::string_view head, std::string_view tail, bool& first) {
+  if (found.empty()) return;
+  // {"end":{"character":E,"line":L},"start":{"character":S,"line":L}} with four numbers of up to 10 digits
+  constexpr std::size_t most_per_range = 62 + 4 * 10;
+  const std::size_t old = out.size();
+  out.resize_and_overwrite(old + found.size() * (1 + head.size() + most_per_range + tail.size()),
+                           [&](char* data, std::size_t) {
+    char* p = data + old;
+    found.for_each([&](const WordIndex::Hit& hit) {
+      if (skip_declared && hit.after_declaration_keyword) return;
+      if (!first) *p++ = ',';
+      first = false;
+      p = write(p, head);
+      p = write(p, R"({"end":{"character":)");
+      p = write_uint(p, hit.start + found.utf16_length());
+      p = write(p, R"(,"line":)");
+      char* const line = p;
+      p = write_uint(p, hit.line);
+      const std::size_t line_digits = static_cast<std::size_t>(p - line);
+      p = write(p, R"(},"start":{"character":)");
+      p = write_uint(p, hit.start);
+      p = write(p, R"(,"line":)");
+      std::memmove(p, line, line_digits);
+      p += line_digits;
+      p = write(p, "}}");
+      p = write(p, tail);
+    });
+    return static_cast<std::size_t>(p - data);
+  });
 }
 
 const WordIndex& word_index(const Document& document) {
@@ -89,6 +542,21 @@ const WordIndex& word_index(const Document& document) {
     document.word_index = std::make_shared<const WordIndex>(build_word_index(document.text));
   }
   return *document.word_index;
+}
+
+std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word) {
+  std::vector<std::pair<std::string_view, const Document*>> documents;
+  documents.reserve(snapshot.size());
+  snapshot.for_each_document([&](std::string_view uri, const Document& d) { documents.emplace_back(uri, &d); });
+  const std::uint64_t hash = WordIndex::hash(word);
+  for (const auto& [uri, d] : documents) word_index(*d).prefetch_bucket(hash);
+  for (const auto& [uri, d] : documents) d->word_index->prefetch_entries(hash);
+  std::vector<DocumentOccurrences> found;
+  for (const auto& [uri, d] : documents) {
+    WordIndex::Occurrences occurrences = d->word_index->find(d->text, word, hash);
+    if (!occurrences.empty()) found.push_back({uri, std::move(occurrences)});
+  }
+  return found;
 }
 
 }  // namespace qosa::lsp

@@ -1,14 +1,17 @@
 // The whole words of one version of a document's text: every maximal run of
-// identifier characters, by its bytes, with where it stands. Built once per
-// version and kept beside the text, so a search of every open document for a
-// word costs its occurrences rather than a read of every text.
+// identifier characters, with where it stands. Built once per version and
+// kept beside the text, so a search of every open document for a word costs
+// its occurrences rather than a read of every text.
+//
+// The build is one pass over the text that records each run into a flat
+// array, then a counting sort of that array on a few bits of the run's hash.
+// No string is kept per word: a lookup compares the word with the text.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "lsp/document.h"
@@ -16,6 +19,7 @@
 namespace qosa::lsp {
 
 struct WordIndex {
+ public:
   // One occurrence: its line and first column, in UTF-16 code units.
   struct Hit {
     std::uint32_t line = 0;
@@ -24,19 +28,71 @@ struct WordIndex {
     // declaration keyword, with no word boundary ("outlet x" counts).
     bool after_declaration_keyword = false;
   };
-  struct Word {
-    std::uint32_t utf16_length = 0;
-    std::vector<Hit> hits;  // in text order
-  };
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+
+  // One run of the text, as the index keeps it.
+  struct Entry {
+    std::uint32_t tag_and_flag = 0;  // bits of the run's hash; bit 0: after_declaration_keyword
+    std::uint32_t line = 0;
+    std::uint32_t start = 0;         // UTF-16 column
+    std::uint32_t byte_column = 0;   // bytes of the line before it
+
+    Hit hit() const { return {line, start, (tag_and_flag & 1) != 0}; }
   };
 
-  std::unordered_map<std::string, Word, Hash, std::equal_to<>> words;
+  // The whole-word occurrences of one word, in text order.
+  class Occurrences {
+   public:
+    Occurrences() = default;
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    // The word's length in UTF-16 code units.
+    std::uint32_t utf16_length() const { return utf16_length_; }
 
-  // The whole-word occurrences of `word`; none when it does not occur.
-  const Word* find(std::string_view word) const;
+    template <class Fn>
+    void for_each(Fn&& fn) const {
+      for (const Entry& e : candidates_) {
+        if ((e.tag_and_flag | 1) == tag_ && (!check_each_ || index_->is_word_at(e, text_, word_))) fn(e.hit());
+      }
+    }
+
+   private:
+    friend struct WordIndex;
+
+    const WordIndex* index_ = nullptr;
+    std::span<const Entry> candidates_;  // the word's bucket
+    std::uint32_t tag_ = 0;              // with bit 0 set
+    bool check_each_ = false;  // the bucket holds runs of another word with the same tag
+    std::string_view text_;
+    std::string_view word_;
+    std::size_t count_ = 0;
+    std::uint32_t utf16_length_ = 0;
+  };
+
+  // The occurrences of `word` in `text`, the text the index was built from.
+  Occurrences find(std::string_view text, std::string_view word) const;
+
+  // The same in steps, for many indexes at once: the hash of the word, then
+  // asking the memory for what the lookup reads first and next, so that the
+  // lookups of many documents wait for their cache misses together.
+  static std::uint64_t hash(std::string_view word);
+  void prefetch_bucket(std::uint64_t hash) const;
+  void prefetch_entries(std::uint64_t hash) const;
+  Occurrences find(std::string_view text, std::string_view word, std::uint64_t hash) const;
+
+  // How many runs the text holds.
+  std::size_t size() const { return entries_.size(); }
+
+ private:
+  friend WordIndex build_word_index(std::string_view text);
+
+  // Whether the run of `e` is `word`, a single identifier run.
+  bool is_word_at(const Entry& e, std::string_view text, std::string_view word) const;
+
+  std::vector<Entry> entries_;               // grouped by bucket, text order within one
+  std::vector<std::size_t> bucket_starts_;   // bucket b is entries_[starts[b], starts[b + 1])
+  std::vector<bool> check_each_;             // per bucket: a lookup compares every candidate
+  std::vector<std::size_t> line_starts_;     // byte offset of each line
+  unsigned bucket_bits_ = 0;
 };
 
 // The index of a valid UTF-8 text.
@@ -44,5 +100,20 @@ WordIndex build_word_index(std::string_view text);
 
 // The document's index, built on first use after each change of its text.
 const WordIndex& word_index(const Document& document);
+
+// The documents of the snapshot in which `word` occurs, with its
+// occurrences, in the order the snapshot yields them.
+struct DocumentOccurrences {
+  std::string_view uri;  // the snapshot key
+  WordIndex::Occurrences found;
+};
+std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word);
+
+// The items of the references and rename answers: per occurrence (but those
+// after a declaration keyword when `skip_declared`), `head`, the JSON text of
+// its range (members sorted), then `tail`; a comma before each item unless
+// `first`, which is cleared once an item is written.
+void append_occurrences(std::string& out, const WordIndex::Occurrences& found, bool skip_declared,
+                        std::string_view head, std::string_view tail, bool& first);
 
 }  // namespace qosa::lsp

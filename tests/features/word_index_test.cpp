@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "features/tables.h"
 #include "features/word_index.h"
+#include "features/words.h"
+#include "support/unicode.h"
 
 namespace qosa::lsp {
 namespace {
@@ -11,13 +17,12 @@ namespace {
 std::string hits(std::string_view text, std::string_view word) {
   std::string out;
   const WordIndex index = build_word_index(text);
-  const WordIndex::Word* found = index.find(word);
-  if (!found) return out;
-  for (const WordIndex::Hit& hit : found->hits) {
+  const WordIndex::Occurrences found = index.find(text, word);
+  found.for_each([&](const WordIndex::Hit& hit) {
     if (!out.empty()) out += ' ';
     out += std::to_string(hit.line) + ":" + std::to_string(hit.start) + "-" +
-           std::to_string(hit.start + found->utf16_length);
-  }
+           std::to_string(hit.start + found.utf16_length());
+  });
   return out;
 }
 
@@ -45,10 +50,10 @@ TEST(WordIndex, WholeWordOccurrences) {
 
 TEST(WordIndex, AfterADeclarationKeyword) {
   // The text before the occurrence, trimmed, ends with a keyword; no word boundary.
-  const WordIndex index = build_word_index(
-      "let x = x\noutlet x\ndeğişken  x\n\tyapı\u00A0x\nletx x\nlet\n x\n(let) x");
+  const std::string_view text = "let x = x\noutlet x\ndeğişken  x\n\tyapı\u00A0x\nletx x\nlet\n x\n(let) x";
   std::string flags;
-  for (const auto& hit : index.find("x")->hits) flags += hit.after_declaration_keyword ? '1' : '0';
+  build_word_index(text).find(text, "x").for_each(
+      [&](const WordIndex::Hit& hit) { flags += hit.after_declaration_keyword ? '1' : '0'; });
   EXPECT_EQ(flags, "10111000");
 }
 
@@ -64,14 +69,111 @@ TEST(WordIndex, KeptBesideTheTextUntilItChanges) {
   const Document& d = open_document(store, *Uri::parse("file:///a.qosa"), "a b a", 1);
   const WordIndex* first = &word_index(d);
   EXPECT_EQ(&word_index(d), first);
-  EXPECT_EQ(first->find("a")->hits.size(), 2u);
+  EXPECT_EQ(word_index(d).find(d.text, "a").size(), 2u);
   TextDocumentContentChangeEvent change;
   change.text = "b";
   const Document* changed = apply_changes(store, "file:///a.qosa", {change}, 2);
   EXPECT_FALSE(changed->word_index);
-  EXPECT_FALSE(word_index(*changed).find("a"));
+  EXPECT_TRUE(word_index(*changed).find(changed->text, "a").empty());
   const Document& reopened = open_document(store, *Uri::parse("file:///a.qosa"), "a", 3);
-  EXPECT_EQ(word_index(reopened).find("a")->hits.size(), 1u);
+  EXPECT_EQ(word_index(reopened).find(reopened.text, "a").size(), 1u);
+}
+
+// The occurrences the index must give, found the plain way: each line's
+// identifier runs, the UTF-16 column of each, and the trimmed text before it.
+std::map<std::string, std::vector<std::string>, std::less<>> plain_scan(std::string_view text) {
+  std::map<std::string, std::vector<std::string>, std::less<>> words;
+  LineCursor lines(text);
+  std::uint32_t number = 0;
+  for (auto line = lines.next(); line; line = lines.next(), ++number) {
+    IdentifierRuns runs(line->content);
+    for (auto run = runs.next(); run; run = runs.next()) {
+      const std::string_view before = support::trim_end(line->content.substr(0, run->begin));
+      bool after = false;
+      for (const DeclarationPattern& p : declaration_patterns) after = after || before.ends_with(p.keyword());
+      Utf16Columns columns(line->content);
+      words[std::string(line->content.substr(run->begin, run->end - run->begin))].push_back(
+          std::to_string(number) + ":" + std::to_string(columns.column(run->begin)) + (after ? "d" : ""));
+    }
+  }
+  return words;
+}
+
+std::vector<std::string> indexed(const WordIndex& index, std::string_view text, std::string_view word) {
+  std::vector<std::string> out;
+  const WordIndex::Occurrences found = index.find(text, word);
+  found.for_each([&](const WordIndex::Hit& hit) {
+    out.push_back(std::to_string(hit.line) + ":" + std::to_string(hit.start) +
+                  (hit.after_declaration_keyword ? "d" : ""));
+  });
+  EXPECT_EQ(found.size(), out.size());
+  return out;
+}
+
+TEST(WordIndex, SameAsAPlainScanOfRandomTexts) {
+  // Pieces that meet at random, across the 64-byte steps of the scan: ASCII,
+  // Turkish and astral identifier characters, keywords, white space of one
+  // to three bytes, line breaks of every kind, and characters of no word.
+  const std::vector<std::string_view> pieces = {
+      "x", "xy", "_a1", "toplam", "çiçek", "değişken", "ığüşöç", "İsim", "ı", "let", "outlet", "const",
+      "yapı", "struct", "fonksiyon", "𝐀b", "漢字", "٣", "e\u0301", " ", "  ", "\t", "\u00A0", "\u3000",
+      "\u0085", "\u2028", "(", ")", " = ", ",", "😀", "\n", "\r\n", "\r", "\n\n", "@", "é",
+  };
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int length = std::uniform_int_distribution<int>(0, 400)(rng);
+    for (int i = 0; i < length; ++i) {
+      if (rng() % 4 == 0) {
+        // A word of its own, many of them distinct, some long enough to
+        // cross a step of 64 bytes.
+        const int letters = std::uniform_int_distribution<int>(1, rng() % 8 == 0 ? 90 : 6)(rng);
+        for (int k = 0; k < letters; ++k) text += rng() % 5 == 0 ? "ş" : std::string(1, static_cast<char>('a' + rng() % 3));
+      } else {
+        text += pieces[rng() % pieces.size()];
+      }
+    }
+    const auto expected = plain_scan(text);
+    const WordIndex index = build_word_index(text);
+    std::size_t runs = 0;
+    for (const auto& [word, hits] : expected) {
+      EXPECT_EQ(indexed(index, text, word), hits) << "word " << word << " in round " << round;
+      runs += hits.size();
+      // A part of a word is no whole word of its own unless it occurs alone.
+      const std::string_view head = std::string_view(word).substr(0, word.size() / 2);
+      if (!head.empty() && !expected.contains(head) && is_ascii_identifier_char(word.back())) {
+        EXPECT_TRUE(indexed(index, text, head).empty()) << head;
+      }
+    }
+    EXPECT_EQ(index.size(), runs) << round;
+    EXPECT_TRUE(indexed(index, text, "absent").empty());
+  }
+}
+
+TEST(WordIndex, OccurrencesWrittenAsTheRangeWriterWritesThem) {
+  // Lines and columns of one to five digits; every third occurrence follows a keyword.
+  std::string text;
+  for (int line = 0; line < 12000; ++line) {
+    if (line % 1000 == 7) text += std::string(static_cast<std::size_t>(line * 9), ' ');
+    text += line % 3 == 0 ? "let ab\n" : "ab\n";
+  }
+  const WordIndex index = build_word_index(text);
+  const WordIndex::Occurrences found = index.find(text, "ab");
+  for (const bool skip_declared : {false, true}) {
+    std::string expected = "[";
+    found.for_each([&](const WordIndex::Hit& hit) {
+      if (skip_declared && hit.after_declaration_keyword) return;
+      if (expected.size() > 1) expected += ',';
+      expected += "<";
+      append_json(expected, Range{{hit.line, hit.start}, {hit.line, hit.start + 2}});
+      expected += ">";
+    });
+    std::string written = "[";
+    bool first = true;
+    append_occurrences(written, found, skip_declared, "<", ">", first);
+    EXPECT_EQ(written, expected);
+    EXPECT_FALSE(first);
+  }
 }
 
 }  // namespace
