@@ -2,11 +2,13 @@
 // turn the way it ends into the exit code.
 #include "lsp/streams.h"
 #include "server/server.h"
+#include "platform/heap.h"
 #include "platform/platform.h"
 
 int main() {
   using namespace qosa;
   platform::prepare_standard_streams();
+  platform::prepare_heap();
   lsp::FileReader input(platform::stdin_fd);
   lsp::FileWriter output(platform::stdout_fd);
   lsp::FileWriter errors(platform::stderr_fd);

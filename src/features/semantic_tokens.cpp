@@ -472,20 +472,6 @@ void for_each_line_tokens(std::string_view text, Fn&& fn) {
   }
 }
 
-// Decimal digits of v at p; returns the end. Most numbers of the encoding
-// are single digits.
-char* write_uint(char* p, std::uint32_t v) {
-  if (v < 10) {
-    *p = static_cast<char>('0' + v);
-    return p + 1;
-  }
-  if (v < 100) {
-    p[0] = static_cast<char>('0' + v / 10);
-    p[1] = static_cast<char>('0' + v % 10);
-    return p + 2;
-  }
-  return support::write_decimal(p, v);
-}
 
 }  // namespace
 
@@ -514,15 +500,15 @@ void SemanticTokenEncoder::append(std::span<const SemanticToken> ordered) {
       if (!first_) *p++ = ',';
       first_ = false;
       const bool same_line = t.line == prev_line_;
-      p = write_uint(p, t.line - prev_line_);
+      p = support::write_small_decimal(p, t.line - prev_line_);
       *p++ = ',';
-      p = write_uint(p, same_line ? t.start - prev_start_ : t.start);
+      p = support::write_small_decimal(p, same_line ? t.start - prev_start_ : t.start);
       *p++ = ',';
-      p = write_uint(p, t.length);
+      p = support::write_small_decimal(p, t.length);
       *p++ = ',';
-      p = write_uint(p, t.token_type);
+      p = support::write_small_decimal(p, t.token_type);
       *p++ = ',';
-      p = write_uint(p, t.token_modifiers);
+      p = support::write_small_decimal(p, t.token_modifiers);
       prev_line_ = t.line;
       prev_start_ = t.start;
     }

@@ -157,7 +157,7 @@ void fold_keyword_letters(std::string_view line, std::string& out) {
     unsigned char previous = 0;
     for (std::size_t i = 0; i < n; ++i) {
       auto b = static_cast<unsigned char>(line[i]);
-      if (b - 'A' < 26u) {
+      if (static_cast<unsigned>(b - 'A') < 26u) {
         b += 'a' - 'A';
       } else if (b == 0x9E && previous == 0xC5) {
         b = 0x9F;

@@ -13,6 +13,7 @@
 
 #include "features/tables.h"
 #include "features/words.h"
+#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -465,39 +466,6 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
 
 namespace {
 
-constexpr auto digit_pairs = [] {
-  std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[2 * i] = static_cast<char>('0' + i / 10);
-    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return pairs;
-}();
-
-// Decimal digits of v at p; returns the end. Columns and lines of program
-// text are mostly below 10,000: two digits a step, without a call.
-[[gnu::always_inline]] inline char* write_uint(char* p, std::uint32_t v) {
-  if (v < 100) {
-    if (v < 10) {
-      *p = static_cast<char>('0' + v);
-      return p + 1;
-    }
-    std::memcpy(p, &digit_pairs[2 * v], 2);
-    return p + 2;
-  }
-  if (v < 10000) {
-    if (v < 1000) {
-      *p = static_cast<char>('0' + v / 100);
-      std::memcpy(p + 1, &digit_pairs[2 * (v % 100)], 2);
-      return p + 3;
-    }
-    std::memcpy(p, &digit_pairs[2 * (v / 100)], 2);
-    std::memcpy(p + 2, &digit_pairs[2 * (v % 100)], 2);
-    return p + 4;
-  }
-  return std::to_chars(p, p + 10, v).ptr;
-}
-
 [[gnu::always_inline]] inline char* write(char* p, std::string_view text) {
   std::memcpy(p, text.data(), text.size());
   return p + text.size();
@@ -520,13 +488,13 @@ void append_occurrences(std::string& out, const WordIndex::Occurrences& found, b
       first = false;
       p = write(p, head);
       p = write(p, R"({"end":{"character":)");
-      p = write_uint(p, hit.start + found.utf16_length());
+      p = support::write_small_decimal(p, hit.start + found.utf16_length());
       p = write(p, R"(,"line":)");
       char* const line = p;
-      p = write_uint(p, hit.line);
+      p = support::write_small_decimal(p, hit.line);
       const std::size_t line_digits = static_cast<std::size_t>(p - line);
       p = write(p, R"(},"start":{"character":)");
-      p = write_uint(p, hit.start);
+      p = support::write_small_decimal(p, hit.start);
       p = write(p, R"(,"line":)");
       std::memmove(p, line, line_digits);
       p += line_digits;

@@ -11,4 +11,9 @@ inline constexpr std::size_t heap_alignment = 16;
 void* heap_alloc(std::size_t size) noexcept;
 void heap_free(void* block) noexcept;
 
+// Tunes the heap for a server whose answers run to hundreds of kilobytes:
+// freed memory is kept for the next message instead of going back to the
+// system and faulting in again. Called once at start-up.
+void prepare_heap() noexcept;
+
 }  // namespace qosa::platform

@@ -13,4 +13,7 @@ void heap_free(void* block) noexcept {
   if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
+// The process heap keeps freed memory for reuse by itself.
+void prepare_heap() noexcept {}
+
 }  // namespace qosa::platform

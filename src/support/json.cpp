@@ -149,14 +149,7 @@ std::string_view escape_of(unsigned char c) {
   return {escapes.text[c], escapes.size[c]};
 }
 
-constexpr auto digit_pairs = [] {
-  std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[2 * i] = static_cast<char>('0' + i / 10);
-    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return pairs;
-}();
+constexpr const char* digit_pairs = decimal_digit_pairs.chars;
 
 }  // namespace
 

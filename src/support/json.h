@@ -29,6 +29,43 @@ inline constexpr std::size_t max_decimal_digits = 20;
 // The decimal digits of v, two at a time from a table.
 char* write_decimal(char* p, std::uint64_t v);
 
+// "00" to "99", two characters each.
+inline constexpr auto decimal_digit_pairs = [] {
+  struct Pairs {
+    char chars[200];
+  } pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs.chars[2 * i] = static_cast<char>('0' + i / 10);
+    pairs.chars[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// The same, inline, for the numbers of positions (lines and columns of
+// program text are mostly below 10,000).
+[[gnu::always_inline]] inline char* write_small_decimal(char* p, std::uint32_t v) {
+  const char* pairs = decimal_digit_pairs.chars;
+  if (v < 100) {
+    if (v < 10) {
+      *p = static_cast<char>('0' + v);
+      return p + 1;
+    }
+    std::memcpy(p, pairs + 2 * v, 2);
+    return p + 2;
+  }
+  if (v < 10000) {
+    if (v < 1000) {
+      *p = static_cast<char>('0' + v / 100);
+      std::memcpy(p + 1, pairs + 2 * (v % 100), 2);
+      return p + 3;
+    }
+    std::memcpy(p, pairs + 2 * (v / 100), 2);
+    std::memcpy(p + 2, pairs + 2 * (v % 100), 2);
+    return p + 4;
+  }
+  return write_decimal(p, v);
+}
+
 // Room `write_json_escaped` needs at most for `text`: every byte may become
 // a six-byte \u escape.
 constexpr std::size_t max_json_escaped_size(std::string_view text) { return 6 * text.size(); }

@@ -185,7 +185,9 @@ TEST(DocumentSymbols, LowercasingFactsBehindFolding) {
     } else {
       ASSERT_GE(l, 0x80u) << std::hex << static_cast<std::uint32_t>(c);
     }
-    if (l == U'ş') ASSERT_TRUE(c == U'ş' || c == U'Ş') << std::hex << static_cast<std::uint32_t>(c);
+    if (l == U'ş') {
+      ASSERT_TRUE(c == U'ş' || c == U'Ş') << std::hex << static_cast<std::uint32_t>(c);
+    }
   }
 }
 
