@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "lexer/lexer.h"
 #include "program_generator.h"
@@ -12,6 +13,7 @@ namespace {
 
 using qosa::bench::KeywordLanguage;
 using qosa::lexer::Lexer;
+using qosa::lexer::Lexeme;
 using qosa::lexer::SourceName;
 using qosa::lexer::TokenKind;
 
@@ -24,10 +26,24 @@ const std::string& program(KeywordLanguage language) {
 }
 
 // Lexes the whole text and returns the number of tokens before the end:
-// as the parser reads them (views), or as Token values with their own strings.
+// as the parser reads them (views, a chunk at a time, no lines and columns),
+// or as Token values with their own strings and their spans.
 enum class Form { lexemes, tokens };
 
+std::size_t lex_chunks(const std::string& text) {
+  Lexer lexer = qosa::lexer::lexer_new(text, SourceName{"<stdin>", 0});
+  std::vector<Lexeme> chunk(1024);
+  std::size_t tokens = 0;
+  for (;;) {
+    const std::size_t n = lexer.lex(chunk.data(), chunk.size());
+    benchmark::DoNotOptimize(chunk.data());
+    tokens += n;
+    if (chunk[n - 1].kind == TokenKind::Eof) return tokens - 1;
+  }
+}
+
 std::size_t lex(const std::string& text, Form form, std::uint64_t* end_line = nullptr) {
+  if (form == Form::lexemes && end_line == nullptr) return lex_chunks(text);
   Lexer lexer = qosa::lexer::lexer_new(text, SourceName{"<stdin>", 0});
   std::size_t tokens = 0;
   for (;;) {
@@ -55,6 +71,10 @@ void lex_program(benchmark::State& state, KeywordLanguage language, Form form) {
   const std::size_t tokens = lex(text, form, &end_line);
   if (end_line != static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1) {
     state.SkipWithError("the generated program stops before its end");
+    return;
+  }
+  if (form == Form::lexemes && lex_chunks(text) != tokens) {
+    state.SkipWithError("a chunk at a time gives other tokens than one at a time");
     return;
   }
   for (auto _ : state) benchmark::DoNotOptimize(lex(text, form));

@@ -34,38 +34,20 @@ inline __m128i in_range(__m128i x, char lo, char hi) {
   return _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(static_cast<char>(hi - lo))), t);
 }
 
-// Set bits of a sixteen-bit mask, inline: without the POPCNT instruction
-// (not in the x86-64 baseline) std::popcount is a library call per word.
-inline unsigned bits_set(unsigned x) {
-#if defined(__POPCNT__)
-  return static_cast<unsigned>(std::popcount(x));
-#else
-  x = x - ((x >> 1) & 0x5555u);
-  x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-  x = (x + (x >> 4)) & 0x0F0Fu;
-  return (x + (x >> 8)) & 0x1Fu;
-#endif
-}
-
 inline __m128i load16(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 // Bit i set when byte i of the 16 at `p` goes on an identifier: an ASCII
 // letter, digit or "_", or either byte of a letter from U+00C0 to U+017F (lead
 // byte C3 to C5; every character there is a letter but × and ÷), which covers
-// the Turkish letters. `second_bytes` gets the bits of those letters' second
-// bytes, which take no column. A letter cut by the end of the 16 is left to
-// the caller.
-inline unsigned identifier_mask(const char* p, unsigned& second_bytes) {
+// the Turkish letters. A letter cut by the end of the 16 is left to the caller.
+inline unsigned identifier_mask(const char* p) {
   const __m128i x = load16(p);
   const __m128i letter = in_range(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 'z');
   const __m128i digit = in_range(x, '0', '9');
   const __m128i underscore = _mm_cmpeq_epi8(x, _mm_set1_epi8('_'));
   const auto ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), underscore)));
   const auto high = static_cast<unsigned>(_mm_movemask_epi8(x));
-  if (high == 0) {
-    second_bytes = 0;
-    return ascii;
-  }
+  if (high == 0) return ascii;
   const auto lead = static_cast<unsigned>(
       _mm_movemask_epi8(in_range(x, static_cast<char>(0xC3), static_cast<char>(0xC5))));
   const auto continuation = static_cast<unsigned>(
@@ -74,10 +56,16 @@ inline unsigned identifier_mask(const char* p, unsigned& second_bytes) {
   const auto sign = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
       _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0x97))), _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xB7))))));
   const unsigned pairs = lead & (continuation >> 1) & ~(c3 & (sign >> 1));
-  second_bytes = pairs << 1;
-  return ascii | pairs | second_bytes;
+  return ascii | pairs | (pairs << 1);
 }
 #endif
+
+// Masks of the low 0 to 8 bytes of a word.
+constexpr std::array<std::uint64_t, 9> kLowBytes = [] {
+  std::array<std::uint64_t, 9> masks{};
+  for (std::size_t k = 1; k <= 8; ++k) masks[k] = ~std::uint64_t{0} >> (64 - 8 * k);
+  return masks;
+}();
 
 Lexeme make(TokenKind kind) {
   Lexeme token;
@@ -147,10 +135,13 @@ Lexer::Lexer(std::string_view text, SourceName source)
     : text_(text), classes_(&char_class_table()), source_(std::move(source)) {
   last_span_.file = source_.name;
   last_span_.flag = source_.flag;
-  // Past the small-string size, so that views stay valid when the lexer is
-  // moved (the heap buffer moves with it).
-  for (auto& buffer : escaped_) buffer.reserve(64);
   if (text_.size() > 2 && text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+  base_ = counted_ = Position{pos_, 1, 1};
+}
+
+void Lexer::resume_at(std::size_t offset, std::uint64_t line, std::uint64_t column) {
+  pos_ = offset;
+  base_ = counted_ = Position{offset, line, column};
 }
 
 Lexer::Char Lexer::char_at(std::size_t i) const {
@@ -175,110 +166,117 @@ Lexer::Char Lexer::char_at(std::size_t i) const {
   return c.code_point == kInvalid ? 0 : classes_of(*classes_, c.code_point);
 }
 
-void Lexer::count_through(std::size_t end) {
+// Lines and columns as the scan passes them: a line feed starts a line, and
+// every byte that does not continue a character takes a column, as does
+// every stray byte read as a character of its own.
+Position Lexer::count_from(Position from, std::size_t to) const {
   const char* const s = text_.data();
-  std::uint64_t line = line_;
-  std::uint64_t column = column_;
-  for (std::size_t i = pos_; i < end; ++i) {
+  std::uint64_t line = from.line;
+  std::uint64_t column = from.column;
+  std::size_t line_start = from.offset;
+  for (std::size_t i = from.offset; i < to; ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (b == '\n') {
       ++line;
       column = 1;
-    } else if (!support::is_utf8_continuation(b)) {
-      ++column;
+      line_start = i + 1;
+    } else {
+      column += !support::is_utf8_continuation(b);
     }
   }
-  pos_ = end;
-  line_ = line;
-  column_ = column;
+  if (!stray_bytes_.empty()) {
+    const auto first = std::lower_bound(stray_bytes_.begin(), stray_bytes_.end(), line_start);
+    const auto last = std::lower_bound(first, stray_bytes_.end(), to);
+    column += static_cast<std::uint64_t>(last - first);
+  }
+  return Position{to, line, column};
 }
 
-// Positions live in locals inside the loops: the text is read through a char
-// pointer, which may alias the members, so the compiler would reload them.
-// Inlined into next_token: as a call, its stores of line and column would
-// meet a wide reload of both and stall store forwarding.
+Position Lexer::position_of(std::size_t to) {
+  counted_ = count_from(to >= counted_.offset ? counted_ : base_, to);
+  return counted_;
+}
+
+Place Lexer::place_of(const Lexeme& token) {
+  const Position start = position_of(token.offset);
+  const Position end = count_from(start, token.end);
+  Place place{start.line, start.column, 1, token.offset};
+  if (end.column > start.column) place.length = end.column - start.column;
+  return place;
+}
+
+// Inlined into lex, so that the position stays in a register.
 [[gnu::always_inline]] inline void Lexer::skip_trivia() {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
   std::size_t i = pos_;
-  std::uint64_t line = line_;
-  std::uint64_t column = column_;
+  // The one space between most tokens, without a jump.
+  if (i < n) i += s[i] == ' ';
   while (i < n) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
       ++i;
-      ++column;
 #if defined(__SSE2__)
       // Indentation: the rest of a run of spaces at once.
       if (n - i >= 16) {
         const auto spaces = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_cmpeq_epi8(load16(s + i), _mm_set1_epi8(' '))));
-        const auto run = static_cast<unsigned>(std::countr_one(spaces));
-        i += run;
-        column += run;
+        i += static_cast<unsigned>(std::countr_one(spaces));
       }
 #endif
     } else if (b == '\n') {
       ++i;
-      ++line;
-      column = 1;
     } else if (b == '/' && i + 1 < n && s[i + 1] == '/') {
       // Up to the line break, which stays unread.
       i += 2;
-      column += 2;
 #if defined(__SSE2__)
-      // Sixteen bytes at a time up to the break; a column per byte that
-      // does not continue a character.
       while (n - i >= 16) {
         const __m128i x = load16(s + i);
         const auto breaks = static_cast<unsigned>(_mm_movemask_epi8(
             _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\r')))));
-        const auto continuations =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(-64))));
-        const unsigned take = breaks ? static_cast<unsigned>(std::countr_zero(breaks)) : 16u;
-        const unsigned below = take == 16 ? 0xFFFFu : (1u << take) - 1;
-        column += take - static_cast<unsigned>(bits_set(continuations & below));
-        i += take;
-        if (breaks) break;
+        if (breaks) {
+          i += static_cast<unsigned>(std::countr_zero(breaks));
+          break;
+        }
+        i += 16;
       }
 #endif
-      while (i < n && s[i] != '\n' && s[i] != '\r') {
-        column += !support::is_utf8_continuation(static_cast<unsigned char>(s[i]));
-        ++i;
-      }
+      while (i < n && s[i] != '\n' && s[i] != '\r') ++i;
     } else if (b == '/' && i + 1 < n && s[i + 1] == '*') {
       // Block comments do not nest; the "*" of the opener cannot close it.
       const std::size_t close = text_.find("*/", i + 2);
-      pos_ = i;
-      line_ = line;
-      column_ = column;
-      count_through(close == std::string_view::npos ? n : close + 2);
-      i = pos_;
-      line = line_;
-      column = column_;
+      i = close == std::string_view::npos ? n : close + 2;
     } else if (b >= 0x80) {
       std::size_t len = 0;
       if (!(classes_at(i, len) & kWhite)) break;
       i += len;
-      ++column;
     } else {
       break;
     }
   }
   pos_ = i;
-  line_ = line;
-  column_ = column;
+}
+
+std::size_t Lexer::lex(Lexeme* out, std::size_t count) {
+  begin_batch();
+  for (std::size_t i = 0; i < count;) {
+    skip_trivia();
+    const std::size_t start = pos_;
+    peeked_ = kLookahead;
+    Lexeme token = scan_token();
+    token.offset = start;
+    token.end = pos_;
+    token.lookahead = peeked_;
+    out[i++] = token;
+    if (token.kind == TokenKind::Eof) return i;
+  }
+  return count;
 }
 
 Lexeme Lexer::next_lexeme() {
-  skip_trivia();
-  const std::uint64_t line = line_;
-  const std::uint64_t column = column_;
-  last_place_.offset = pos_;
-  const Lexeme token = scan_token();
-  last_place_.line = line;
-  last_place_.column = column;
-  last_place_.length = column_ > column ? column_ - column : 1;
+  Lexeme token;
+  lex(&token, 1);
+  last_place_ = place_of(token);
   return token;
 }
 
@@ -295,16 +293,22 @@ Token Lexer::next_token() {
   return token;
 }
 
-std::string& Lexer::escape_buffer() {
-  std::string& buffer = escaped_[escaped_turn_];
+void Lexer::begin_batch() {
   escaped_turn_ ^= 1u;
+  escaped_used_[escaped_turn_] = 0;
+}
+
+std::string& Lexer::escape_buffer() {
+  std::deque<std::string>& strings = escaped_[escaped_turn_];
+  std::size_t& used = escaped_used_[escaped_turn_];
+  if (used == strings.size()) strings.emplace_back();
+  std::string& buffer = strings[used++];
   buffer.clear();
   return buffer;
 }
 
 [[gnu::always_inline]] inline Lexeme Lexer::single(TokenKind kind, std::size_t chars) {
   pos_ += chars;
-  column_ += chars;
   return make(kind);
 }
 
@@ -332,8 +336,11 @@ std::string& Lexer::escape_buffer() {
   // A character that is both alphabetic and numeric starts an identifier.
   if (cls & kIdentStart) return scan_identifier();
   if (cls & kDigit) return scan_number();
+  // A stray continuation byte takes a column, unlike one inside a character.
+  if (support::is_utf8_continuation(b) && (stray_bytes_.empty() || stray_bytes_.back() < pos_)) {
+    stray_bytes_.push_back(pos_);
+  }
   pos_ += len;
-  ++column_;
   return make(kRejected);
 }
 
@@ -343,16 +350,12 @@ std::string& Lexer::escape_buffer() {
   const std::size_t n = text_.size();
   const CharClassTable& table = *classes_;
   std::size_t i = pos_;
-  std::uint64_t chars = 0;
   while (i < n) {
 #if defined(__SSE2__)
     // Sixteen bytes at a time while the run goes on.
     if (n - i >= 16) {
-      unsigned second_bytes = 0;
-      const auto run = static_cast<unsigned>(std::countr_one(identifier_mask(s + i, second_bytes)));
-      const unsigned below = run == 16 ? 0xFFFFu : (1u << run) - 1;
+      const auto run = static_cast<unsigned>(std::countr_one(identifier_mask(s + i)));
       i += run;
-      chars += run - static_cast<unsigned>(bits_set(second_bytes & below));
       if (run == 16) continue;
     }
     if (i >= n) break;
@@ -366,46 +369,52 @@ std::string& Lexer::escape_buffer() {
       if (!(classes_at(i, len) & kIdentContinue)) break;
       i += len;
     }
-    ++chars;
   }
   pos_ = i;
-  column_ += chars;
   const std::string_view word = text_.substr(start, pos_ - start);
 
-  // The word's head in one load where the text goes on far enough.
+  // The word's first sixteen bytes in two loads where the text goes on far
+  // enough, the bytes past the word masked off.
   std::uint64_t head;
-  if (n - start >= 8) {
+  std::uint64_t tail;
+  if (n - start >= 16) {
     std::memcpy(&head, s + start, 8);
-    if (word.size() < 8) head &= (std::uint64_t{1} << (8 * word.size())) - 1;
+    std::memcpy(&tail, s + start + 8, 8);
+    const std::size_t len = word.size();
+    head &= kLowBytes[std::min<std::size_t>(len, 8)];
+    tail &= kLowBytes[std::min<std::size_t>(std::max<std::size_t>(len, 8) - 8, 8)];
   } else {
     head = keyword_detail::load_head(word);
+    tail = word.size() > 8 ? keyword_detail::load_head(word.substr(8)) : 0;
   }
 
   // "her biri" and "veya eğer": look past one space at a run of letters. The
-  // lexer's own position moves only when the two words form a keyword.
-  if (starts_two_word_keyword(word.size(), head) && byte_at(pos_) == ' ') {
+  // lexer's own position moves only when the two words form a keyword. A run
+  // longer than the longest second word ends the look.
+  if (starts_two_word_keyword(head) & (byte_at(pos_) == ' ')) {
+    constexpr std::size_t kEnoughLetters = 5;
     std::size_t p = pos_ + 1;
-    std::uint64_t letters = 0;
-    while (p < n) {
+    std::size_t letters = 0;
+    while (p < n && letters < kEnoughLetters) {
       std::size_t len = 0;
       if (!(classes_at(p, len) & kLetter)) break;
       p += len;
       ++letters;
     }
-    peeked_ = std::max(peeked_, p + kLookahead);
     if (letters > 0) {
       if (auto kind = find_keyword(text_.substr(start, p - start))) {
         pos_ = p;
-        column_ += 1 + letters;
         return make(*kind);
       }
     }
+    peeked_ = std::max(peeked_, static_cast<std::uint32_t>(p - pos_) + kLookahead);
   }
 
   // A keyword token carries no text.
   Lexeme token;
-  token.kind = keyword_or_identifier(word, head);
-  token.text = token.kind == TokenKind::Identifier ? word : std::string_view{};
+  token.kind = keyword_or_identifier(word, head, tail);
+  const std::size_t text_size = word.size() & -static_cast<std::size_t>(token.kind == TokenKind::Identifier);
+  token.text = std::string_view(word.data(), text_size);
   return token;
 }
 
@@ -442,7 +451,6 @@ std::optional<Lexeme> Lexer::scan_ascii_number() {
   }
   if (byte_at(i) >= 0x80) return std::nullopt;  // perhaps a numeric character
   pos_ = i;
-  column_ += i - start;
   if (is_float) {
     const auto floating = parse_float(text_.substr(start, i - start));
     if (!floating) return make(kRejected);
@@ -465,14 +473,11 @@ Lexeme Lexer::scan_number() {
   }
   const Char first = char_at(pos_);
   pos_ += first.length;
-  ++column_;
 
   if (hex) {
     ++pos_;
-    ++column_;
     const std::size_t digits = pos_;
     while (pos_ < n && is_hex_digit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-    column_ += pos_ - digits;
     Lexeme token = make(TokenKind::Integer);
     if (pos_ == digits) return token;  // "0x" alone is 0
     const auto value = parse_hex(text_.substr(digits, pos_ - digits));
@@ -488,7 +493,6 @@ Lexeme Lexer::scan_number() {
       if (!(classes_at(pos_, len) & kDigit)) break;
       ascii = ascii && len == 1;
       pos_ += len;
-      ++column_;
     }
   };
   take_digits();
@@ -496,7 +500,6 @@ Lexeme Lexer::scan_number() {
   // "1..2" is a range: the number ends before two dots.
   if (byte_at(pos_) == '.' && byte_at(pos_ + 1) != '.') {
     ++pos_;
-    ++column_;
     is_float = true;
     take_digits();
   }
@@ -521,7 +524,6 @@ Lexeme Lexer::scan_double_quoted() {
   if (byte_at(pos_ + 1) != '"') return scan_quoted('"');
   if (byte_at(pos_ + 2) == '"') return scan_raw_string();
   pos_ += 2;
-  column_ += 2;
   return make_string({});
 }
 
@@ -529,8 +531,6 @@ Lexeme Lexer::scan_quoted(char quote) {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
   std::size_t i = pos_ + 1;
-  std::uint64_t line = line_;
-  std::uint64_t column = column_ + 1;
   std::string* value = nullptr;  // taken at the first escape
   const std::size_t first = i;
   std::size_t segment = i;  // start of the bytes not yet copied into `value`
@@ -542,12 +542,6 @@ Lexeme Lexer::scan_quoted(char quote) {
       break;
     }
     if (c != '\\') {
-      if (c == '\n') {
-        ++line;
-        column = 1;
-      } else if (!support::is_utf8_continuation(static_cast<unsigned char>(c))) {
-        ++column;
-      }
       ++i;
       continue;
     }
@@ -563,14 +557,12 @@ Lexeme Lexer::scan_quoted(char quote) {
       // Not an escape (or the end of the text): the backslash stays, and the
       // character after it is read as an ordinary one.
       ++i;
-      ++column;
       continue;
     }
     if (!value) value = &escape_buffer();
     value->append(s + segment, i - segment);
     value->push_back(escaped);
     i += 2;
-    column += 2;
     segment = i;
   }
   // Unterminated, the string is what was collected up to the end.
@@ -579,34 +571,28 @@ Lexeme Lexer::scan_quoted(char quote) {
     value->append(s + segment, i - segment);
     text = *value;
   }
-  if (closed) {
-    ++i;
-    ++column;
-  }
+  if (closed) ++i;
   pos_ = i;
-  line_ = line;
-  column_ = column;
   return make_string(text);
 }
 
 Lexeme Lexer::scan_raw_string() {
   pos_ += 3;
-  column_ += 3;
   // One line break right after the opening quotes is not part of the text.
   if (byte_at(pos_) == '\n') {
-    count_through(pos_ + 1);
+    pos_ += 1;
   } else if (byte_at(pos_) == '\r') {
-    count_through(byte_at(pos_ + 1) == '\n' ? pos_ + 2 : pos_ + 1);
+    pos_ += byte_at(pos_ + 1) == '\n' ? 2 : 1;
   }
   const std::size_t body = pos_;
   const std::size_t close = text_.find(R"(""")", body);
   if (close == std::string_view::npos) {
-    count_through(text_.size());
+    pos_ = text_.size();
     return make_string(text_.substr(body));
   }
   std::string_view value = text_.substr(body, close - body);
   while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
-  count_through(close + 3);
+  pos_ = close + 3;
   return make_string(value);
 }
 

@@ -8,31 +8,23 @@ using lexer::TokenKind;
 
 Parser parser_new(lexer::Lexer lexer, Arena& arena) {
   Parser parser{.lexer = std::move(lexer), .arena = &arena};
-  parser.current = parser.lexer.next_lexeme();
-  parser.current_span = parser.lexer.last_place();
-  if (parser.current.kind == TokenKind::Eof) {
-    parser.next = parser.current;
-    parser.next_span = parser.current_span;
-  } else {
-    parser.next = parser.lexer.next_lexeme();
-    parser.next_span = parser.lexer.last_place();
-  }
+  parser.window.slots = std::make_unique_for_overwrite<lexer::Lexeme[]>(TokenWindow::kChunk);
+  lexer::Lexeme* const slots = parser.window.slots.get();
+  const std::size_t n = parser.lexer.lex(slots, TokenWindow::kChunk);
+  parser.window.end = slots + n;
+  parser.current = slots;
+  parser.next = n > 1 ? slots + 1 : slots;  // at the end already: both on it
   parser.file_name = arena.copy(parser.lexer.source().name);
   return parser;
 }
 
-void advance(Parser& parser) {
-  // The lexer gives end of input also for a character that starts no token;
-  // nothing after it is read, so a statement that ends on it ends the parse.
-  if (parser.next.kind == TokenKind::Eof) {
-    parser.current = parser.next;
-    parser.current_span = parser.next_span;
-    return;
-  }
-  parser.current = parser.next;
-  parser.current_span = parser.next_span;
-  parser.next = parser.lexer.next_lexeme();
-  parser.next_span = parser.lexer.last_place();
+void refill(Parser& parser) {
+  lexer::Lexeme* const slots = parser.window.slots.get();
+  slots[0] = *parser.current;
+  const std::size_t n = parser.lexer.lex(slots + 1, TokenWindow::kChunk - 1);
+  parser.window.end = slots + 1 + n;
+  parser.current = slots;
+  parser.next = slots + 1;
 }
 
 bool token_equals(const Token& token, const Token& fixed) {
@@ -95,13 +87,13 @@ StmtList parse_program(Parser& parser) {
 
 StmtList parse_block(Parser& parser) {
   advance(parser);
-  if (is_block_opener(parser.current.kind)) advance(parser);
+  if (is_block_opener(parser.current->kind)) advance(parser);
   return statement_loop(parser, is_block_terminator);
 }
 
 std::optional<Seq<Param>> parse_params(Parser& parser) {
   ListBuilder<Param> list(parser, parser.scratch.params);
-  if (parser.next.kind == TokenKind::RightParen) {
+  if (parser.next->kind == TokenKind::RightParen) {
     advance(parser);
     return list.finish(*parser.arena);
   }
@@ -109,21 +101,21 @@ std::optional<Seq<Param>> parse_params(Parser& parser) {
   std::optional<Param> param = parse_param(parser);
   if (!param) return std::nullopt;
   list.push(*param);
-  while (parser.next.kind == TokenKind::Comma) {
+  while (parser.next->kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
     param = parse_param(parser);
     if (!param) return std::nullopt;
     list.push(*param);
   }
-  if (parser.next.kind != TokenKind::RightParen) return std::nullopt;
+  if (parser.next->kind != TokenKind::RightParen) return std::nullopt;
   advance(parser);
   return list.finish(*parser.arena);
 }
 
 std::optional<Param> parse_param(Parser& parser) {
   Param param;
-  const lexer::Lexeme& token = parser.current;
+  const lexer::Lexeme& token = *parser.current;
   switch (token.kind) {
     case TokenKind::Identifier:
       param.name = keep_text(parser, token.text);
@@ -146,7 +138,7 @@ std::optional<Param> parse_param(Parser& parser) {
       }
       return std::nullopt;
   }
-  if (parser.next.kind == TokenKind::Colon) {
+  if (parser.next->kind == TokenKind::Colon) {
     advance(parser);
     advance(parser);
     param.type = parse_type(parser);
@@ -161,15 +153,15 @@ namespace {
 std::optional<TypeRef> parse_tuple_type(Parser& parser) {
   ListBuilder<TypeRef> elements(parser, parser.scratch.types);
   advance(parser);
-  if (parser.current.kind == TokenKind::RightParen) return TypeRef{"demet", {}};
+  if (parser.current->kind == TokenKind::RightParen) return TypeRef{"demet", {}};
   std::optional<TypeRef> element = parse_type(parser);
   if (!element) return std::nullopt;
   elements.push(*element);
   bool closed = false;
-  while (parser.next.kind == TokenKind::Comma) {
+  while (parser.next->kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
-    if (parser.current.kind == TokenKind::RightParen) {
+    if (parser.current->kind == TokenKind::RightParen) {
       closed = true;
       break;
     }
@@ -179,7 +171,7 @@ std::optional<TypeRef> parse_tuple_type(Parser& parser) {
   }
   if (!closed) {
     advance(parser);
-    if (parser.current.kind != TokenKind::RightParen) return std::nullopt;
+    if (parser.current->kind != TokenKind::RightParen) return std::nullopt;
   }
   return TypeRef{"demet", elements.finish(*parser.arena)};
 }
@@ -192,7 +184,7 @@ std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
   std::optional<TypeRef> argument = parse_type(parser);
   if (!argument) return std::nullopt;
   arguments.push(*argument);
-  while (parser.next.kind == TokenKind::Comma) {
+  while (parser.next->kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
     argument = parse_type(parser);
@@ -200,7 +192,7 @@ std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
     arguments.push(*argument);
   }
   advance(parser);
-  if (parser.current.kind != TokenKind::Greater) return std::nullopt;
+  if (parser.current->kind != TokenKind::Greater) return std::nullopt;
   return arguments.finish(*parser.arena);
 }
 
@@ -210,7 +202,7 @@ std::optional<TypeRef> parse_type(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return std::nullopt;
   TypeRef type;
-  const lexer::Lexeme& token = parser.current;
+  const lexer::Lexeme& token = *parser.current;
   switch (token.kind) {
     case TokenKind::LeftParen:
       return parse_tuple_type(parser);
@@ -238,7 +230,7 @@ std::optional<TypeRef> parse_type(Parser& parser) {
     default:
       return std::nullopt;
   }
-  if (parser.next.kind == TokenKind::Less) {
+  if (parser.next->kind == TokenKind::Less) {
     std::optional<Seq<TypeRef>> arguments = parse_type_arguments(parser);
     if (!arguments) return std::nullopt;
     type.arguments = *arguments;

@@ -11,13 +11,13 @@ using lexer::TokenKind;
 namespace {
 
 bool next_is_name(const Parser& parser, std::string_view text) {
-  return next_is(parser, TokenKind::Identifier) && parser.next.text == text;
+  return next_is(parser, TokenKind::Identifier) && parser.next->text == text;
 }
 
 
 // The peripheral a hardware use names; empty when the token names none.
 Text peripheral_name(const Parser& parser) {
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::Gpio:
     case TokenKind::GirisCikis:
       return "gpio";
@@ -74,7 +74,7 @@ const Stmt* parse_use_hal(Parser& parser) {
   Text peripheral = peripheral_name(parser);
   if (peripheral.empty()) {
     if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-    peripheral = keep_text(parser, parser.current.text);
+    peripheral = keep_text(parser, parser.current->text);
   }
   skip_semicolon(parser);
   const Text path[] = {first, peripheral};
@@ -87,7 +87,7 @@ const Stmt* parse_participant(Parser& parser) {
   std::int64_t domain = 0;
   if (next_is(parser, TokenKind::Integer)) {
     advance(parser);
-    domain = parser.current.integer;
+    domain = parser.current->integer;
   }
   skip_semicolon(parser);
   Integer* value = make_node<Integer>(parser);
@@ -100,13 +100,13 @@ const Stmt* parse_participant(Parser& parser) {
 const Stmt* parse_topic(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   if (!current_is(parser, TokenKind::Colon)) return nullptr;
   advance(parser);
   // Only a plain name: no type words, no generic arguments.
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text message_type = keep_text(parser, parser.current.text);
+  Text message_type = keep_text(parser, parser.current->text);
   Seq<QosPolicy> policies = trailing_policies(parser);
   Topic* stmt = make_node<Topic>(parser);
   stmt->name = name;
@@ -118,13 +118,13 @@ const Stmt* parse_topic(Parser& parser) {
 const Stmt* parse_publisher(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   // The arrow as one token; "-" and ">" apart do not count here.
   if (!current_is(parser, TokenKind::Arrow)) return nullptr;
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text topic = keep_text(parser, parser.current.text);
+  Text topic = keep_text(parser, parser.current->text);
   Seq<QosPolicy> policies = trailing_policies(parser);
   Publisher* stmt = make_node<Publisher>(parser);
   stmt->name = name;
@@ -136,7 +136,7 @@ const Stmt* parse_publisher(Parser& parser) {
 const Stmt* parse_subscriber(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   if (current_is(parser, TokenKind::Less) && next_is(parser, TokenKind::Minus)) {
     advance(parser);
@@ -147,7 +147,7 @@ const Stmt* parse_subscriber(Parser& parser) {
     return nullptr;
   }
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text topic = keep_text(parser, parser.current.text);
+  Text topic = keep_text(parser, parser.current->text);
   Seq<QosPolicy> policies = trailing_policies(parser);
   Subscriber* stmt = make_node<Subscriber>(parser);
   stmt->name = name;
@@ -164,7 +164,7 @@ Seq<QosPolicy> parse_qos(Parser& parser) {
     QosPolicy policy;
     bool valued = false;  // history, deadline, lifespan: "=" and an integer may follow
     bool known = true;
-    switch (parser.current.kind) {
+    switch (parser.current->kind) {
       case TokenKind::Guvenilir:
       case TokenKind::Reliable:
         policy = {kReliability, 0, 0, 0};
@@ -209,7 +209,7 @@ Seq<QosPolicy> parse_qos(Parser& parser) {
       advance(parser);
       std::optional<std::uint64_t> value;
       if (current_is(parser, TokenKind::Integer)) {
-        value = static_cast<std::uint64_t>(parser.current.integer);
+        value = static_cast<std::uint64_t>(parser.current->integer);
         advance(parser);
       }
       if (policy.kind == kHistory) {
@@ -239,11 +239,11 @@ std::uint64_t saturating_to_u64(double value) {
 
 // Entered on the name, with "." next.
 const Stmt* parse_task_method(Parser& parser) {
-  Text type_name = keep_text(parser, parser.current.text);
+  Text type_name = keep_text(parser, parser.current->text);
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text method_name = keep_text(parser, parser.current.text);
+  Text method_name = keep_text(parser, parser.current->text);
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   std::optional<Seq<Param>> params = parse_params(parser);
@@ -262,7 +262,7 @@ const Stmt* parse_task_method(Parser& parser) {
 // The unit the next token names: 0 ns, 1 us, 2 ms, 3 s.
 std::optional<std::uint8_t> period_unit_after(const Parser& parser) {
   if (next_is_name(parser, "ns")) return 0;
-  switch (parser.next.kind) {
+  switch (parser.next->kind) {
     case TokenKind::Us:
       return 1;
     case TokenKind::Ms:
@@ -288,7 +288,7 @@ const Stmt* parse_task(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   if (next_is(parser, TokenKind::Dot)) return parse_task_method(parser);
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   if (!next_is(parser, TokenKind::LeftBrace)) return nullptr;
   advance(parser);
   advance(parser);
@@ -300,12 +300,12 @@ const Stmt* parse_task(Parser& parser) {
   std::uint8_t period_unit = 4;  // no period
   // Entries that do not fit are stepped over; a later entry replaces an earlier one.
   while (!current_is(parser, TokenKind::RightBrace) && !current_is(parser, TokenKind::Eof)) {
-    switch (parser.current.kind) {
+    switch (parser.current->kind) {
       case TokenKind::Priority:
       case TokenKind::Oncelik:
         if (!setting_colon(parser)) return nullptr;
         if (current_is(parser, TokenKind::Integer)) {
-          priority = static_cast<std::uint8_t>(static_cast<std::uint64_t>(parser.current.integer));
+          priority = static_cast<std::uint8_t>(static_cast<std::uint64_t>(parser.current->integer));
         }
         advance(parser);
         break;
@@ -313,7 +313,7 @@ const Stmt* parse_task(Parser& parser) {
       case TokenKind::Yigin:
         if (!setting_colon(parser)) return nullptr;
         if (current_is(parser, TokenKind::Integer)) {
-          std::uint64_t size = static_cast<std::uint64_t>(parser.current.integer);
+          std::uint64_t size = static_cast<std::uint64_t>(parser.current->integer);
           if (next_is(parser, TokenKind::Kb) || next_is_name(parser, "kb")) {
             advance(parser);
             size <<= 10;
@@ -332,8 +332,8 @@ const Stmt* parse_task(Parser& parser) {
         if (!setting_colon(parser)) return nullptr;
         if (current_is(parser, TokenKind::Float) || current_is(parser, TokenKind::Integer)) {
           period_value = current_is(parser, TokenKind::Float)
-                             ? saturating_to_u64(parser.current.floating)
-                             : static_cast<std::uint64_t>(parser.current.integer);
+                             ? saturating_to_u64(parser.current->floating)
+                             : static_cast<std::uint64_t>(parser.current->integer);
           std::optional<std::uint8_t> unit = period_unit_after(parser);
           period_unit = unit.value_or(2);  // milliseconds unless a unit word follows
           if (unit) advance(parser);
@@ -345,12 +345,12 @@ const Stmt* parse_task(Parser& parser) {
         break;
       }
       case TokenKind::Identifier: {
-        Text key = keep_text(parser, parser.current.text);
+        Text key = keep_text(parser, parser.current->text);
         advance(parser);
         if (current_is(parser, TokenKind::Colon)) {
           advance(parser);
           if (current_is(parser, TokenKind::Identifier)) {
-            settings.push(TaskSetting{key, keep_text(parser, parser.current.text)});
+            settings.push(TaskSetting{key, keep_text(parser, parser.current->text)});
           }
         }
         advance(parser);
@@ -375,7 +375,7 @@ const Stmt* parse_task(Parser& parser) {
 const Stmt* parse_on_event(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   std::optional<Seq<Param>> params = parse_params(parser);
@@ -386,7 +386,7 @@ const Stmt* parse_on_event(Parser& parser) {
     advance(parser);
     advance(parser);
     if (current_is(parser, TokenKind::Integer)) {
-      priority = static_cast<std::uint8_t>(static_cast<std::uint64_t>(parser.current.integer));
+      priority = static_cast<std::uint8_t>(static_cast<std::uint64_t>(parser.current->integer));
     }
   }
   if (!next_is(parser, TokenKind::LeftBrace)) return nullptr;
@@ -403,7 +403,7 @@ const Stmt* parse_on_event(Parser& parser) {
 const Stmt* parse_emit(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text event_name = keep_text(parser, parser.current.text);
+  Text event_name = keep_text(parser, parser.current->text);
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
   if (next_is(parser, TokenKind::LeftParen)) {
     advance(parser);

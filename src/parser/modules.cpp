@@ -18,7 +18,7 @@ std::optional<Text> alias_after(Parser& parser) {
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  return keep_text(parser, parser.current.text);
+  return keep_text(parser, parser.current->text);
 }
 
 // On the first token inside "{": names separated by ","; ends on the last
@@ -50,13 +50,13 @@ const Stmt* parse_use(Parser& parser) {
 
   ListBuilder<Text> path(parser, parser.scratch.texts);
   ListBuilder<UseItem> items(parser, parser.scratch.use_items);
-  path.push(keep_text(parser, parser.current.text));
+  path.push(keep_text(parser, parser.current->text));
   bool is_group = false;
   while (next_is(parser, TokenKind::PathSep)) {
     advance(parser);
     advance(parser);
     if (current_is(parser, TokenKind::Identifier)) {
-      path.push(keep_text(parser, parser.current.text));
+      path.push(keep_text(parser, parser.current->text));
       continue;
     }
     if (current_is(parser, TokenKind::Star)) break;  // a glob keeps the plain path
@@ -64,7 +64,7 @@ const Stmt* parse_use(Parser& parser) {
     is_group = true;
     advance(parser);
     braced_names(parser, [&] {
-      Text name = keep_text(parser, parser.current.text);
+      Text name = keep_text(parser, parser.current->text);
       items.push(UseItem{name, alias_after(parser)});
     });
     break;
@@ -83,7 +83,7 @@ const Stmt* parse_use(Parser& parser) {
 const Stmt* parse_import(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text path = keep_text(parser, parser.current.text);
+  Text path = keep_text(parser, parser.current->text);
   std::optional<Text> alias = alias_after(parser);
   // The items are there exactly when "::" and "{" are, even as an empty list.
   std::optional<Seq<Text>> items;
@@ -93,7 +93,7 @@ const Stmt* parse_import(Parser& parser) {
     if (current_is(parser, TokenKind::LeftBrace)) {
       advance(parser);
       ListBuilder<Text> names(parser, parser.scratch.texts);
-      braced_names(parser, [&] { names.push(keep_text(parser, parser.current.text)); });
+      braced_names(parser, [&] { names.push(keep_text(parser, parser.current->text)); });
       items = names.finish(*parser.arena);
     }
   }
@@ -108,7 +108,7 @@ const Stmt* parse_export(Parser& parser) {
   advance(parser);
   ListBuilder<ExportItem> items(parser, parser.scratch.export_items);
   std::optional<ExportItem::Kind> single;
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::Fonksiyon:
     case TokenKind::Fn:
       single = ExportItem::Kind::Function;
@@ -132,7 +132,7 @@ const Stmt* parse_export(Parser& parser) {
       // Names in braces are recorded as functions, whatever they name.
       advance(parser);
       braced_names(parser, [&] {
-        items.push(ExportItem{ExportItem::Kind::Function, keep_text(parser, parser.current.text)});
+        items.push(ExportItem{ExportItem::Kind::Function, keep_text(parser, parser.current->text)});
       });
       break;
     default:
@@ -141,7 +141,7 @@ const Stmt* parse_export(Parser& parser) {
   if (single) {
     advance(parser);
     if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-    items.push(ExportItem{*single, keep_text(parser, parser.current.text)});
+    items.push(ExportItem{*single, keep_text(parser, parser.current->text)});
   }
   Export* stmt = make_node<Export>(parser);
   stmt->items = items.finish(*parser.arena);
@@ -156,7 +156,7 @@ const Stmt* parse_attribute(Parser& parser) {
   if (!current_is(parser, TokenKind::LeftBracket)) return nullptr;
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   Seq<AttrArg> arguments;
   if (current_is(parser, TokenKind::LeftParen)) {
@@ -181,9 +181,9 @@ namespace {
 
 // An argument name: a name, or a logical word under its English text.
 Text attr_arg_name(Parser& parser) {
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::Identifier:
-      return keep_text(parser, parser.current.text);
+      return keep_text(parser, parser.current->text);
     case TokenKind::Ve:
     case TokenKind::And:
       return "and";
@@ -226,7 +226,7 @@ std::optional<Seq<AttrArg>> parse_attr_args(Parser& parser) {
         return std::nullopt;
       }
       argument.kind = AttrArg::Kind::KeyValue;
-      argument.value = keep_text(parser, parser.current.text);
+      argument.value = keep_text(parser, parser.current->text);
       advance(parser);
     } else {
       argument.kind = AttrArg::Kind::Flag;

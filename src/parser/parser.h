@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <utility>
 #include <optional>
@@ -43,12 +44,22 @@ struct Scratch {
   std::vector<AsmOperand> asm_operands;
 };
 
+// Tokens lexed ahead of the parser, a chunk at a time, so that stepping is
+// moving a pointer. The chunk is refilled when the parser reaches its end,
+// with the current token carried to its front, so memory stays the same
+// however long the text.
+struct TokenWindow {
+  static constexpr std::size_t kChunk = 1024;
+  std::unique_ptr<lexer::Lexeme[]> slots;
+  const lexer::Lexeme* end = nullptr;  // one past the last token lexed
+};
+
 struct Parser {
-  lexer::Lexeme current;
-  lexer::Lexeme next;
+  // Into `window`; valid until the next advance.
+  const lexer::Lexeme* current = nullptr;
+  const lexer::Lexeme* next = nullptr;
   lexer::Lexer lexer;
-  lexer::Place current_span;
-  lexer::Place next_span;
+  TokenWindow window;
 
   Arena* arena;
   Scratch scratch;
@@ -127,7 +138,21 @@ T* make_node(Parser& parser) {
 
 // Reads the first two tokens. The arena receives every node of the parse.
 Parser parser_new(lexer::Lexer lexer, Arena& arena);
-void advance(Parser& parser);
+// Lexes the next chunk of tokens, the current one carried to its front.
+void refill(Parser& parser);
+inline void advance(Parser& parser) {
+  // The lexer gives end of input also for a character that starts no token;
+  // nothing after it is read, so a statement that ends on it ends the parse.
+  if (parser.next->kind == lexer::TokenKind::Eof) {
+    parser.current = parser.next;
+    return;
+  }
+  parser.current = parser.next;
+  if (++parser.next == parser.window.end) refill(parser);
+}
+// Where the current token stands (lines and columns are counted on demand).
+inline lexer::Place current_place(Parser& parser) { return parser.lexer.place_of(*parser.current); }
+inline lexer::Place next_place(Parser& parser) { return parser.lexer.place_of(*parser.next); }
 bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
 
 // Statements from the current token up to the end of the text (also the
@@ -141,7 +166,7 @@ const Stmt* parse_statement(Parser& parser);
 // (a statement that fails is skipped).
 template <class Stop, class Take>
 void statement_loop(Parser& parser, Stop stop, Take take) {
-  while (parser.current.kind != lexer::TokenKind::Eof && !stop(parser.current.kind)) {
+  while (parser.current->kind != lexer::TokenKind::Eof && !stop(parser.current->kind)) {
     if (const Stmt* stmt = parse_statement(parser)) take(stmt);
     advance(parser);
   }
@@ -165,10 +190,10 @@ Seq<T> keep_list(Parser& parser, Seq<T> items) {
 NodeSpan keep_span(Parser& parser, const lexer::Place& span);
 
 inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
-  return parser.current.kind == kind;
+  return parser.current->kind == kind;
 }
 inline bool next_is(const Parser& parser, lexer::TokenKind kind) {
-  return parser.next.kind == kind;
+  return parser.next->kind == kind;
 }
 // "{", "yap" or "do", one of which a block may open with.
 inline bool is_block_opener(lexer::TokenKind kind) {

@@ -141,17 +141,22 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     parser.lexer.resume_at(old[k].start, old[k].line, old[k].column);
     parser = counting(parser_new(std::move(parser.lexer), arena));
   }
-  while (parser.current.kind != lexer::TokenKind::Eof) {
-    const lexer::Place at = parser.current_span;
+  while (parser.current->kind != lexer::TokenKind::Eof) {
+    const std::size_t at = parser.current->offset;
     // The statements after the edit: one of the old text starts here, moved
     // by the edit's change of length, on the same column?
-    const auto old_start = static_cast<std::ptrdiff_t>(at.offset) - shift;
+    const auto old_start = static_cast<std::ptrdiff_t>(at) - shift;
     const auto found = std::lower_bound(old.begin(), old.end(), old_start, [](const Entry& e, std::ptrdiff_t v) {
       return static_cast<std::ptrdiff_t>(e.start) < v;
     });
+    std::optional<lexer::Place> place;  // of the current token, counted when needed
+    auto current = [&]() -> const lexer::Place& {
+      if (!place) place = current_place(parser);
+      return *place;
+    };
     if (found != old.end() && static_cast<std::ptrdiff_t>(found->start) == old_start &&
-        found->column == at.column) {
-      const auto lines = static_cast<std::int64_t>(at.line) - static_cast<std::int64_t>(found->line);
+        found->column == current().column) {
+      const auto lines = static_cast<std::int64_t>(current().line) - static_cast<std::int64_t>(found->line);
       close();
       auto m = found;
       while (m != old.end() && reuse(*m, shift, lines)) ++m;
@@ -165,16 +170,16 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
         continue;
       }
     }
-    const Stmt* stmt = parse_statement(parser);
-    const std::size_t reach = parser.lexer.reach();
-    if (!open || at.offset - open->start >= cache.run_bytes_) {
+    if (!open || at - open->start >= cache.run_bytes_) {
       close();
       open = Entry{};
-      open->region_start = out.empty() ? 0 : at.offset;
-      open->start = at.offset;
-      open->line = at.line;
-      open->column = at.column;
+      open->region_start = out.empty() ? 0 : at;
+      open->start = at;
+      open->line = current().line;
+      open->column = current().column;
     }
+    const Stmt* stmt = parse_statement(parser);
+    const std::size_t reach = lexer::reach_of(*parser.next);
     open->reach = std::min(reach, text.size());
     open->to_end = reach >= text.size();
     open->statements += stmt != nullptr;

@@ -11,7 +11,7 @@ using lexer::TokenKind;
 namespace {
 
 bool is_wildcard(const Parser& parser) {
-  return current_is(parser, TokenKind::Identifier) && parser.current.text == "_";
+  return current_is(parser, TokenKind::Identifier) && parser.current->text == "_";
 }
 
 // On "="; steps past "=" and ">" (the lexer makes no one token of "=>").
@@ -38,7 +38,7 @@ const Expr* parse_match(Parser& parser) {
   ListBuilder<MatchArm> arms(parser, parser.scratch.arms);
   for (;;) {
     MatchArm arm;
-    switch (parser.current.kind) {
+    switch (parser.current->kind) {
       case TokenKind::Son:
       case TokenKind::End:
       case TokenKind::Eof: {
@@ -123,7 +123,7 @@ std::optional<Pattern> parse_pattern(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return std::nullopt;
   Pattern pattern;
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::Integer:
     case TokenKind::String:
     case TokenKind::Dogru:
@@ -139,11 +139,11 @@ std::optional<Pattern> parse_pattern(Parser& parser) {
       advance(parser);
       return pattern;
     case TokenKind::Identifier:
-      if (parser.current.text == "_") {
+      if (parser.current->text == "_") {
         pattern.kind = Pattern::Kind::WildcardPattern;
       } else {
         pattern.kind = Pattern::Kind::BindingPattern;
-        pattern.name = keep_text(parser, parser.current.text);
+        pattern.name = keep_text(parser, parser.current->text);
       }
       advance(parser);
       return pattern;
@@ -228,7 +228,7 @@ std::optional<Pin> read_pin(Parser& parser, std::string_view text) {
 
 // The method text of the token after the pin's "."; empty when it names none.
 Text pin_method(Parser& parser) {
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::AsOutput:
     case TokenKind::AsInput:
     case TokenKind::AsAlternate:
@@ -245,9 +245,9 @@ Text pin_method(Parser& parser) {
     case TokenKind::YuksekMi:
     case TokenKind::AlcakMi:
     case TokenKind::Degistir:  // the Turkish toggle
-      return lexer::info(parser.current.kind).text;
+      return lexer::info(parser.current->kind).text;
     case TokenKind::Identifier:
-      return keep_text(parser, parser.current.text);
+      return keep_text(parser, parser.current->text);
     default:
       return {};
   }
@@ -277,12 +277,12 @@ Text pin_argument(TokenKind kind) {
 }  // namespace
 
 const Expr* parse_hardware_call(Parser& parser) {
-  Text peripheral = lexer::info(parser.current.kind).text;
+  Text peripheral = lexer::info(parser.current->kind).text;
   if (!next_is(parser, TokenKind::PathSep)) return nullptr;
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  std::optional<Pin> pin = read_pin(parser, parser.current.text);
+  std::optional<Pin> pin = read_pin(parser, parser.current->text);
   if (!pin) return nullptr;
   if (!next_is(parser, TokenKind::Dot)) return nullptr;
   advance(parser);
@@ -297,7 +297,7 @@ const Expr* parse_hardware_call(Parser& parser) {
     if (!current_is(parser, TokenKind::RightParen)) {
       for (;;) {
         // Unlike call arguments, one that fails fails the whole call.
-        Text fixed = pin_argument(parser.current.kind);
+        Text fixed = pin_argument(parser.current->kind);
         const Expr* argument = nullptr;
         if (!fixed.empty()) {
           Identifier* name = make_node<Identifier>(parser);
@@ -347,7 +347,7 @@ std::optional<std::uint8_t> architecture(TokenKind kind) {
 std::optional<std::uint8_t> operand_direction(const Parser& parser) {
   if (current_is(parser, TokenKind::Icinde) || current_is(parser, TokenKind::In)) return 0;
   if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  std::string_view word = parser.current.text;
+  std::string_view word = parser.current->text;
   if (word == "out") return 1;
   if (word == "inout") return 2;
   if (word == "lateout") return 3;
@@ -361,7 +361,7 @@ std::optional<AsmOperand> parse_asm_operand(Parser& parser) {
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  Text reg = keep_text(parser, parser.current.text);
+  Text reg = keep_text(parser, parser.current->text);
   if (!next_is(parser, TokenKind::RightParen)) return std::nullopt;
   advance(parser);
   advance(parser);
@@ -376,12 +376,12 @@ const Expr* parse_asm(Parser& parser) {
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   advance(parser);
-  std::optional<std::uint8_t> arch = architecture(parser.current.kind);
+  std::optional<std::uint8_t> arch = architecture(parser.current->kind);
   if (!arch || !next_is(parser, TokenKind::Comma)) return nullptr;
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text templ = keep_text(parser, parser.current.text);
+  Text templ = keep_text(parser, parser.current->text);
   if (!next_is(parser, TokenKind::RightParen) && !next_is(parser, TokenKind::Comma)) return nullptr;
 
   // An operand that does not parse ends the list; the form still stands when
@@ -404,14 +404,14 @@ const Expr* parse_asm(Parser& parser) {
 }
 
 const Expr* parse_panic(Parser& parser) {
-  NodeSpan span = keep_span(parser, parser.current_span);
+  NodeSpan span = keep_span(parser, current_place(parser));
   if (!next_is(parser, TokenKind::Bang)) return nullptr;
   advance(parser);
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text format = keep_text(parser, parser.current.text);
+  Text format = keep_text(parser, parser.current->text);
 
   // Unlike call arguments, one that fails fails the whole panic.
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
@@ -433,7 +433,7 @@ const Expr* parse_panic(Parser& parser) {
 
 const Expr* parse_try(Parser& parser, const Expr* operand) {
   Try* node = make_node<Try>(parser);
-  node->span = keep_span(parser, parser.current_span);
+  node->span = keep_span(parser, current_place(parser));
   node->operand = operand;
   return node;
 }

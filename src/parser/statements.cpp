@@ -28,7 +28,7 @@ const Stmt* finish_binding(Parser& parser, Text name) {
 template <class T>
 const Stmt* parse_binding(Parser& parser) {
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   if (current_is(parser, TokenKind::Colon)) {
     // The annotation is not kept.
@@ -47,7 +47,7 @@ const Stmt* parse_let_destructure(Parser& parser) {
   for (;;) {
     while (current_is(parser, TokenKind::Comma)) advance(parser);
     if (!current_is(parser, TokenKind::Identifier)) break;
-    names.push(keep_text(parser, parser.current.text));
+    names.push(keep_text(parser, parser.current->text));
     advance(parser);
     if (!current_is(parser, TokenKind::Comma)) break;
   }
@@ -76,7 +76,7 @@ const Stmt* parse_const(Parser& parser) {
 }
 
 const Stmt* parse_assign(Parser& parser) {
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   return finish_binding<Assign>(parser, name);
 }
@@ -113,12 +113,12 @@ std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
   advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  names.push(keep_text(parser, parser.current.text));
+  names.push(keep_text(parser, parser.current->text));
   while (next_is(parser, TokenKind::Comma)) {
     advance(parser);
     advance(parser);
     if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-    names.push(keep_text(parser, parser.current.text));
+    names.push(keep_text(parser, parser.current->text));
   }
   advance(parser);
   if (!current_is(parser, TokenKind::Greater)) return std::nullopt;
@@ -128,7 +128,7 @@ std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
 const Stmt* parse_function(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   std::optional<Seq<Text>> generics = parse_generic_params(parser);
   if (!generics) return nullptr;
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
@@ -162,8 +162,8 @@ const Stmt* parse_function(Parser& parser) {
 const Stmt* parse_module(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
-  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  Text name = keep_text(parser, parser.current->text);
+  if (is_keyword_opener(parser.next->kind)) advance(parser);
   advance(parser);
   // A module's body is the rest of the text; its "son" does not end it.
   StmtList body = parse_program(parser);
@@ -177,7 +177,7 @@ const Stmt* parse_while(Parser& parser) {
   advance(parser);
   const Expr* condition = parse_expression(parser, 0);
   if (condition == nullptr) return nullptr;
-  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  if (is_keyword_opener(parser.next->kind)) advance(parser);
   StmtList body = parse_block(parser);
   While* stmt = make_node<While>(parser);
   stmt->condition = condition;
@@ -186,16 +186,16 @@ const Stmt* parse_while(Parser& parser) {
 }
 
 const Stmt* parse_for(Parser& parser) {
-  if (next_is(parser, TokenKind::Identifier) && parser.next.text == "each") advance(parser);
+  if (next_is(parser, TokenKind::Identifier) && parser.next->text == "each") advance(parser);
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text variable = keep_text(parser, parser.current.text);
+  Text variable = keep_text(parser, parser.current->text);
   // The token after the variable stands for "içinde" or "in", whatever it is.
   advance(parser);
   advance(parser);
   const Expr* iterable = parse_expression(parser, 0);
   if (iterable == nullptr) return nullptr;
-  if (is_keyword_opener(parser.next.kind)) advance(parser);
+  if (is_keyword_opener(parser.next->kind)) advance(parser);
   StmtList body = parse_block(parser);
   For* stmt = make_node<For>(parser);
   stmt->variable = variable;
@@ -238,8 +238,8 @@ const Stmt* parse_if(Parser& parser) {
     }
     last = link;
 
-    if (is_closer(parser.current.kind) && is_else_word(parser.next.kind)) advance(parser);
-    TokenKind word = parser.current.kind;
+    if (is_closer(parser.current->kind) && is_else_word(parser.next->kind)) advance(parser);
+    TokenKind word = parser.current->kind;
     if (word == TokenKind::Degilse || word == TokenKind::Else) {
       if (next_is(parser, TokenKind::If)) {
         advance(parser);
@@ -265,7 +265,7 @@ const Stmt* parse_try_catch(Parser& parser) {
   std::optional<Text> variable;
   if (next_is(parser, TokenKind::Identifier)) {
     advance(parser);
-    variable = keep_text(parser, parser.current.text);
+    variable = keep_text(parser, parser.current->text);
   }
   advance(parser);
   StmtList catch_body = parse_block(parser);
@@ -281,7 +281,7 @@ const Stmt* parse_try_catch(Parser& parser) {
 Seq<StructField> parse_fields(Parser& parser) {
   ListBuilder<StructField> fields(parser, parser.scratch.fields);
   while (current_is(parser, TokenKind::Identifier)) {
-    Text name = keep_text(parser, parser.current.text);
+    Text name = keep_text(parser, parser.current->text);
     advance(parser);
     if (!current_is(parser, TokenKind::Colon)) break;
     advance(parser);
@@ -304,9 +304,9 @@ const Stmt* make_struct(Parser& parser, Text name, Seq<StructField> fields) {
 const Stmt* parse_struct(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
-  if (!is_block_opener(parser.current.kind)) return nullptr;
+  if (!is_block_opener(parser.current->kind)) return nullptr;
   advance(parser);
   return make_struct(parser, name, parse_fields(parser));
 }
@@ -314,13 +314,13 @@ const Stmt* parse_struct(Parser& parser) {
 const Stmt* parse_type_alias(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   if (!current_is(parser, TokenKind::Assign)) return nullptr;
   advance(parser);
 
   if ((current_is(parser, TokenKind::Yapi) || current_is(parser, TokenKind::Struct)) &&
-      is_keyword_opener(parser.next.kind)) {
+      is_keyword_opener(parser.next->kind)) {
     advance(parser);
     advance(parser);
     return make_struct(parser, name, parse_fields(parser));
@@ -332,7 +332,7 @@ const Stmt* parse_type_alias(Parser& parser) {
       return nullptr;
     }
     // A union of names or strings: the first is kept, the others are read and dropped.
-    target = TypeRef{keep_text(parser, parser.current.text), {}};
+    target = TypeRef{keep_text(parser, parser.current->text), {}};
     while (next_is(parser, TokenKind::Pipe)) {
       advance(parser);
       advance(parser);
@@ -347,19 +347,19 @@ const Stmt* parse_type_alias(Parser& parser) {
 const Stmt* parse_region(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current.text);
+  Text name = keep_text(parser, parser.current->text);
   advance(parser);
   std::optional<std::int64_t> size;
   if (current_is(parser, TokenKind::LeftParen)) {
     advance(parser);
     if (current_is(parser, TokenKind::Integer)) {
-      size = parser.current.integer;
+      size = parser.current->integer;
       advance(parser);
       if (!current_is(parser, TokenKind::RightParen)) return nullptr;
       advance(parser);
     }
   }
-  if (!is_block_opener(parser.current.kind)) return nullptr;
+  if (!is_block_opener(parser.current->kind)) return nullptr;
   StmtList body = parse_block(parser);
   Region* stmt = make_node<Region>(parser);
   stmt->name = name;
@@ -373,7 +373,7 @@ const Stmt* parse_region(Parser& parser) {
 namespace {
 
 const Stmt* dispatch_statement(Parser& parser) {
-  switch (parser.current.kind) {
+  switch (parser.current->kind) {
     case TokenKind::Olsun:
     case TokenKind::Let:
     case TokenKind::Variable:

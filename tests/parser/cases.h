@@ -30,7 +30,7 @@ inline std::string statement_end(std::string_view source) {
   Arena arena;
   Parser parser = parser_new(lexer::lexer_new(source, {"<stdin>", 0}), arena);
   parse_statement(parser);
-  const auto& token = parser.current;
+  const auto& token = *parser.current;
   switch (token.kind) {
     case lexer::TokenKind::Identifier: return std::string(token.text);
     case lexer::TokenKind::Integer: return std::to_string(token.integer);

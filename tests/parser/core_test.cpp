@@ -28,19 +28,19 @@ TEST(ParserCore, TheResultOwnsItsTexts) {
 TEST(ParserCore, ParserStartsOnTheFirstTwoTokens) {
   Arena arena;
   Parser parser = parser_new(lexer::lexer_new("a\n  b", {"<stdin>", 0}), arena);
-  EXPECT_EQ(parser.current.text, "a");
-  EXPECT_EQ(parser.next.text, "b");
-  EXPECT_EQ(parser.current_span.line, 1u);
-  EXPECT_EQ(parser.next_span.line, 2u);
-  EXPECT_EQ(parser.next_span.column, 3u);
+  EXPECT_EQ(parser.current->text, "a");
+  EXPECT_EQ(parser.next->text, "b");
+  EXPECT_EQ(current_place(parser).line, 1u);
+  EXPECT_EQ(next_place(parser).line, 2u);
+  EXPECT_EQ(next_place(parser).column, 3u);
   advance(parser);
-  EXPECT_EQ(parser.current.text, "b");
-  EXPECT_EQ(parser.current_span.column, 3u);
-  EXPECT_EQ(parser.next.kind, TokenKind::Eof);
+  EXPECT_EQ(parser.current->text, "b");
+  EXPECT_EQ(current_place(parser).column, 3u);
+  EXPECT_EQ(parser.next->kind, TokenKind::Eof);
   advance(parser);
   advance(parser);
-  EXPECT_EQ(parser.current.kind, TokenKind::Eof);
-  EXPECT_EQ(parser.next.kind, TokenKind::Eof);
+  EXPECT_EQ(parser.current->kind, TokenKind::Eof);
+  EXPECT_EQ(parser.next->kind, TokenKind::Eof);
 }
 
 TEST(ParserCore, TokenEqualsComparesPayloadsOnlyForLiterals) {
