@@ -32,7 +32,7 @@ enum class Form { lexemes, tokens };
 
 std::size_t lex_chunks(const std::string& text) {
   Lexer lexer = qosa::lexer::lexer_new(text, SourceName{"<stdin>", 0});
-  std::vector<Lexeme> chunk(1024);
+  std::vector<Lexeme> chunk(256);
   std::size_t tokens = 0;
   for (;;) {
     const std::size_t n = lexer.lex(chunk.data(), chunk.size());

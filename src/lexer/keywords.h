@@ -2,6 +2,7 @@
 // Header-only, so that the lexer's hot loop inlines the lookup.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -70,6 +71,16 @@ constexpr std::size_t count_keyword_texts() {
 }
 
 inline constexpr std::size_t kKeywordCount = count_keyword_texts();
+
+constexpr std::size_t longest_keyword() {
+  std::size_t n = 0;
+  for (const auto& row : kTokenKinds) {
+    if (row.category != TokenCategory::Keyword) continue;
+    n = std::max({n, row.text.size(), row.text2.size()});
+  }
+  return n;
+}
+inline constexpr std::size_t kLongestKeyword = longest_keyword();
 
 // Every keyword text, in table order.
 inline constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {

@@ -60,12 +60,36 @@ inline unsigned identifier_mask(const char* p) {
 }
 #endif
 
-// Masks of the low 0 to 8 bytes of a word.
-constexpr std::array<std::uint64_t, 9> kLowBytes = [] {
-  std::array<std::uint64_t, 9> masks{};
-  for (std::size_t k = 1; k <= 8; ++k) masks[k] = ~std::uint64_t{0} >> (64 - 8 * k);
+// What a byte between tokens may be: white space, the start of a comment
+// ("/"), a character to decode, or none of these.
+enum class Trivia : std::uint8_t { None, Blank, Newline, Slash, High };
+
+constexpr std::array<Trivia, 256> kTrivia = [] {
+  std::array<Trivia, 256> table{};
+  for (char c : {' ', '\t', '\r', '\v', '\f'}) table[static_cast<unsigned char>(c)] = Trivia::Blank;
+  table['\n'] = Trivia::Newline;
+  table['/'] = Trivia::Slash;
+  for (int b = 0x80; b < 0x100; ++b) table[b] = Trivia::High;
+  return table;
+}();
+
+// By a word's length (below 32), masks of its bytes among the first eight
+// (head) and the next eight (tail). Indexed by the length's low five bits,
+// so without a jump; longer words get some mask, and no keyword is that long.
+constexpr std::uint64_t low_bytes(std::size_t k) {
+  return k == 0 ? 0 : k >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
+}
+constexpr std::array<std::uint64_t, 32> kHeadMask = [] {
+  std::array<std::uint64_t, 32> masks{};
+  for (std::size_t len = 0; len < 32; ++len) masks[len] = low_bytes(len);
   return masks;
 }();
+constexpr std::array<std::uint64_t, 32> kTailMask = [] {
+  std::array<std::uint64_t, 32> masks{};
+  for (std::size_t len = 0; len < 32; ++len) masks[len] = low_bytes(len > 8 ? len - 8 : 0);
+  return masks;
+}();
+static_assert(keyword_detail::kLongestKeyword < 32);
 
 Lexeme make(TokenKind kind) {
   Lexeme token;
@@ -214,7 +238,9 @@ Place Lexer::place_of(const Lexeme& token) {
   if (i < n) i += s[i] == ' ';
   while (i < n) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f') {
+    const Trivia trivia = kTrivia[b];
+    if (trivia == Trivia::None) break;
+    if (trivia == Trivia::Blank) {
       ++i;
 #if defined(__SSE2__)
       // Indentation: the rest of a run of spaces at once.
@@ -381,8 +407,8 @@ std::string& Lexer::escape_buffer() {
     std::memcpy(&head, s + start, 8);
     std::memcpy(&tail, s + start + 8, 8);
     const std::size_t len = word.size();
-    head &= kLowBytes[std::min<std::size_t>(len, 8)];
-    tail &= kLowBytes[std::min<std::size_t>(std::max<std::size_t>(len, 8) - 8, 8)];
+    head &= kHeadMask[len & 31];
+    tail &= kTailMask[len & 31];
   } else {
     head = keyword_detail::load_head(word);
     tail = word.size() > 8 ? keyword_detail::load_head(word.substr(8)) : 0;
@@ -391,7 +417,7 @@ std::string& Lexer::escape_buffer() {
   // "her biri" and "veya eğer": look past one space at a run of letters. The
   // lexer's own position moves only when the two words form a keyword. A run
   // longer than the longest second word ends the look.
-  if (starts_two_word_keyword(head) & (byte_at(pos_) == ' ')) {
+  if (starts_two_word_keyword(head) && byte_at(pos_) == ' ') [[unlikely]] {
     constexpr std::size_t kEnoughLetters = 5;
     std::size_t p = pos_ + 1;
     std::size_t letters = 0;

@@ -14,6 +14,8 @@ Parser parser_new(lexer::Lexer lexer, Arena& arena) {
   parser.window.end = slots + n;
   parser.current = slots;
   parser.next = n > 1 ? slots + 1 : slots;  // at the end already: both on it
+  parser.current_kind = parser.current->kind;
+  parser.next_kind = parser.next->kind;
   parser.file_name = arena.copy(parser.lexer.source().name);
   return parser;
 }
@@ -87,13 +89,13 @@ StmtList parse_program(Parser& parser) {
 
 StmtList parse_block(Parser& parser) {
   advance(parser);
-  if (is_block_opener(parser.current->kind)) advance(parser);
+  if (is_block_opener(parser.current_kind)) advance(parser);
   return statement_loop(parser, is_block_terminator);
 }
 
 std::optional<Seq<Param>> parse_params(Parser& parser) {
   ListBuilder<Param> list(parser, parser.scratch.params);
-  if (parser.next->kind == TokenKind::RightParen) {
+  if (parser.next_kind == TokenKind::RightParen) {
     advance(parser);
     return list.finish(*parser.arena);
   }
@@ -101,14 +103,14 @@ std::optional<Seq<Param>> parse_params(Parser& parser) {
   std::optional<Param> param = parse_param(parser);
   if (!param) return std::nullopt;
   list.push(*param);
-  while (parser.next->kind == TokenKind::Comma) {
+  while (parser.next_kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
     param = parse_param(parser);
     if (!param) return std::nullopt;
     list.push(*param);
   }
-  if (parser.next->kind != TokenKind::RightParen) return std::nullopt;
+  if (parser.next_kind != TokenKind::RightParen) return std::nullopt;
   advance(parser);
   return list.finish(*parser.arena);
 }
@@ -138,7 +140,7 @@ std::optional<Param> parse_param(Parser& parser) {
       }
       return std::nullopt;
   }
-  if (parser.next->kind == TokenKind::Colon) {
+  if (parser.next_kind == TokenKind::Colon) {
     advance(parser);
     advance(parser);
     param.type = parse_type(parser);
@@ -153,15 +155,15 @@ namespace {
 std::optional<TypeRef> parse_tuple_type(Parser& parser) {
   ListBuilder<TypeRef> elements(parser, parser.scratch.types);
   advance(parser);
-  if (parser.current->kind == TokenKind::RightParen) return TypeRef{"demet", {}};
+  if (parser.current_kind == TokenKind::RightParen) return TypeRef{"demet", {}};
   std::optional<TypeRef> element = parse_type(parser);
   if (!element) return std::nullopt;
   elements.push(*element);
   bool closed = false;
-  while (parser.next->kind == TokenKind::Comma) {
+  while (parser.next_kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
-    if (parser.current->kind == TokenKind::RightParen) {
+    if (parser.current_kind == TokenKind::RightParen) {
       closed = true;
       break;
     }
@@ -171,7 +173,7 @@ std::optional<TypeRef> parse_tuple_type(Parser& parser) {
   }
   if (!closed) {
     advance(parser);
-    if (parser.current->kind != TokenKind::RightParen) return std::nullopt;
+    if (parser.current_kind != TokenKind::RightParen) return std::nullopt;
   }
   return TypeRef{"demet", elements.finish(*parser.arena)};
 }
@@ -184,7 +186,7 @@ std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
   std::optional<TypeRef> argument = parse_type(parser);
   if (!argument) return std::nullopt;
   arguments.push(*argument);
-  while (parser.next->kind == TokenKind::Comma) {
+  while (parser.next_kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
     argument = parse_type(parser);
@@ -192,7 +194,7 @@ std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
     arguments.push(*argument);
   }
   advance(parser);
-  if (parser.current->kind != TokenKind::Greater) return std::nullopt;
+  if (parser.current_kind != TokenKind::Greater) return std::nullopt;
   return arguments.finish(*parser.arena);
 }
 
@@ -230,7 +232,7 @@ std::optional<TypeRef> parse_type(Parser& parser) {
     default:
       return std::nullopt;
   }
-  if (parser.next->kind == TokenKind::Less) {
+  if (parser.next_kind == TokenKind::Less) {
     std::optional<Seq<TypeRef>> arguments = parse_type_arguments(parser);
     if (!arguments) return std::nullopt;
     type.arguments = *arguments;

@@ -17,7 +17,7 @@ bool next_is_name(const Parser& parser, std::string_view text) {
 
 // The peripheral a hardware use names; empty when the token names none.
 Text peripheral_name(const Parser& parser) {
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::Gpio:
     case TokenKind::GirisCikis:
       return "gpio";
@@ -164,7 +164,7 @@ Seq<QosPolicy> parse_qos(Parser& parser) {
     QosPolicy policy;
     bool valued = false;  // history, deadline, lifespan: "=" and an integer may follow
     bool known = true;
-    switch (parser.current->kind) {
+    switch (parser.current_kind) {
       case TokenKind::Guvenilir:
       case TokenKind::Reliable:
         policy = {kReliability, 0, 0, 0};
@@ -262,7 +262,7 @@ const Stmt* parse_task_method(Parser& parser) {
 // The unit the next token names: 0 ns, 1 us, 2 ms, 3 s.
 std::optional<std::uint8_t> period_unit_after(const Parser& parser) {
   if (next_is_name(parser, "ns")) return 0;
-  switch (parser.next->kind) {
+  switch (parser.next_kind) {
     case TokenKind::Us:
       return 1;
     case TokenKind::Ms:
@@ -300,7 +300,7 @@ const Stmt* parse_task(Parser& parser) {
   std::uint8_t period_unit = 4;  // no period
   // Entries that do not fit are stepped over; a later entry replaces an earlier one.
   while (!current_is(parser, TokenKind::RightBrace) && !current_is(parser, TokenKind::Eof)) {
-    switch (parser.current->kind) {
+    switch (parser.current_kind) {
       case TokenKind::Priority:
       case TokenKind::Oncelik:
         if (!setting_colon(parser)) return nullptr;

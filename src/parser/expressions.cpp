@@ -86,7 +86,7 @@ const Expr* identifier(Parser& parser, Text name) {
 // Extends `left` with the operators that bind tighter than `min_precedence`.
 const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_precedence) {
   for (;;) {
-    const InfixRow& row = infix_row(parser.next->kind);
+    const InfixRow& row = infix_row(parser.next_kind);
     if (row.form == Infix::None) return left;
     if (has_level(row.form) && row.level <= min_precedence) return left;
     advance(parser);
@@ -114,7 +114,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         break;
       }
       case Infix::Range: {
-        bool inclusive = parser.current->kind == TokenKind::DotDotEqual;
+        bool inclusive = parser.current_kind == TokenKind::DotDotEqual;
         advance(parser);
         const Expr* end = parse_expression(parser, row.level);
         if (end == nullptr) return nullptr;
@@ -139,7 +139,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         advance(parser);
         const Expr* index = parse_expression(parser, 0);
         if (index == nullptr) return nullptr;
-        if (parser.next->kind != TokenKind::RightBracket) return nullptr;
+        if (parser.next_kind != TokenKind::RightBracket) return nullptr;
         advance(parser);
         Index* node = make_node<Index>(parser);
         node->object = left;
@@ -153,9 +153,9 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         break;
       case Infix::Member: {
         advance(parser);
-        if (parser.current->kind != TokenKind::Identifier) return nullptr;
+        if (parser.current_kind != TokenKind::Identifier) return nullptr;
         Text name = keep_text(parser, parser.current->text);
-        if (parser.next->kind == TokenKind::LeftParen) {
+        if (parser.next_kind == TokenKind::LeftParen) {
           advance(parser);
           std::optional<ExprList> arguments = parse_call_args(parser);
           if (!arguments) return nullptr;
@@ -191,12 +191,12 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
 // "Bazı"/"Some", "Tamam"/"Ok", "Hata"/"Err" followed by "(" e ")".
 template <class T>
 const Expr* parse_wrapped(Parser& parser) {
-  if (parser.next->kind != TokenKind::LeftParen) return nullptr;
+  if (parser.next_kind != TokenKind::LeftParen) return nullptr;
   advance(parser);
   advance(parser);
   const Expr* inner = parse_expression(parser, 0);
   if (inner == nullptr) return nullptr;
-  if (parser.next->kind != TokenKind::RightParen) return nullptr;
+  if (parser.next_kind != TokenKind::RightParen) return nullptr;
   advance(parser);
   return boxed<T>(parser, inner);
 }
@@ -240,7 +240,7 @@ const Expr* parse_primary(Parser& parser) {
     case TokenKind::Yeni:
     case TokenKind::New: {
       advance(parser);
-      if (parser.current->kind != TokenKind::Identifier) return nullptr;
+      if (parser.current_kind != TokenKind::Identifier) return nullptr;
       New* node = make_node<New>(parser);
       node->type_name = keep_text(parser, parser.current->text);
       return node;
@@ -365,7 +365,7 @@ const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   std::uint8_t min = min_precedence;
   for (;;) {
     std::optional<Prefix> op;
-    switch (parser.current->kind) {
+    switch (parser.current_kind) {
       case TokenKind::Minus:
         op = Prefix::Negate;
         break;
@@ -408,18 +408,18 @@ const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
 
 std::optional<ExprList> parse_call_args(Parser& parser) {
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
-  TokenKind first = parser.next->kind;
+  TokenKind first = parser.next_kind;
   advance(parser);
   if (first == TokenKind::RightParen) return arguments.finish(*parser.arena);
   for (;;) {
     // A failed argument is dropped and the list goes on from where it stopped.
     if (const Expr* argument = parse_expression(parser, 0)) arguments.push(argument);
-    if (parser.next->kind == TokenKind::Comma) {
+    if (parser.next_kind == TokenKind::Comma) {
       advance(parser);
       advance(parser);
       continue;
     }
-    if (parser.next->kind != TokenKind::RightParen) return std::nullopt;
+    if (parser.next_kind != TokenKind::RightParen) return std::nullopt;
     advance(parser);
     return arguments.finish(*parser.arena);
   }
@@ -427,22 +427,22 @@ std::optional<ExprList> parse_call_args(Parser& parser) {
 
 const Expr* parse_paren(Parser& parser) {
   advance(parser);
-  if (parser.current->kind == TokenKind::RightParen) return make_node<Tuple>(parser);
+  if (parser.current_kind == TokenKind::RightParen) return make_node<Tuple>(parser);
   const Expr* first = parse_expression(parser, 0);
   if (first == nullptr) return nullptr;
-  if (parser.next->kind == TokenKind::RightParen) {
+  if (parser.next_kind == TokenKind::RightParen) {
     advance(parser);
     return first;
   }
-  if (parser.next->kind != TokenKind::Comma) return nullptr;
+  if (parser.next_kind != TokenKind::Comma) return nullptr;
 
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
   bool closed = false;
-  while (parser.next->kind == TokenKind::Comma) {
+  while (parser.next_kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
-    if (parser.current->kind == TokenKind::RightParen) {
+    if (parser.current_kind == TokenKind::RightParen) {
       closed = true;
       break;
     }
@@ -451,7 +451,7 @@ const Expr* parse_paren(Parser& parser) {
     elements.push(element);
   }
   if (!closed) {
-    if (parser.next->kind != TokenKind::RightParen) return nullptr;
+    if (parser.next_kind != TokenKind::RightParen) return nullptr;
     advance(parser);
   }
   Tuple* node = make_node<Tuple>(parser);
@@ -460,21 +460,21 @@ const Expr* parse_paren(Parser& parser) {
 }
 
 const Expr* parse_list_literal(Parser& parser) {
-  TokenKind first_kind = parser.next->kind;
+  TokenKind first_kind = parser.next_kind;
   advance(parser);
   if (first_kind == TokenKind::RightBracket) return make_node<List>(parser);
   const Expr* first = parse_expression(parser, 0);
   if (first == nullptr) return nullptr;
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
-  while (parser.next->kind == TokenKind::Comma) {
+  while (parser.next_kind == TokenKind::Comma) {
     advance(parser);
     advance(parser);
     const Expr* element = parse_expression(parser, 0);
     if (element == nullptr) return nullptr;
     elements.push(element);
   }
-  if (parser.next->kind != TokenKind::RightBracket) return nullptr;
+  if (parser.next_kind != TokenKind::RightBracket) return nullptr;
   advance(parser);
   List* node = make_node<List>(parser);
   node->elements = elements.finish(*parser.arena);

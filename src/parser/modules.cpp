@@ -108,7 +108,7 @@ const Stmt* parse_export(Parser& parser) {
   advance(parser);
   ListBuilder<ExportItem> items(parser, parser.scratch.export_items);
   std::optional<ExportItem::Kind> single;
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::Fonksiyon:
     case TokenKind::Fn:
       single = ExportItem::Kind::Function;
@@ -181,7 +181,7 @@ namespace {
 
 // An argument name: a name, or a logical word under its English text.
 Text attr_arg_name(Parser& parser) {
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::Identifier:
       return keep_text(parser, parser.current->text);
     case TokenKind::Ve:

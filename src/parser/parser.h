@@ -49,15 +49,18 @@ struct Scratch {
 // with the current token carried to its front, so memory stays the same
 // however long the text.
 struct TokenWindow {
-  static constexpr std::size_t kChunk = 1024;
+  static constexpr std::size_t kChunk = 256;
   std::unique_ptr<lexer::Lexeme[]> slots;
   const lexer::Lexeme* end = nullptr;  // one past the last token lexed
 };
 
 struct Parser {
-  // Into `window`; valid until the next advance.
+  // Into `window`; valid until the next advance. Their kinds are kept here
+  // too, the most read of everything, so that a test of a kind is one load.
   const lexer::Lexeme* current = nullptr;
   const lexer::Lexeme* next = nullptr;
+  lexer::TokenKind current_kind = lexer::TokenKind::Eof;
+  lexer::TokenKind next_kind = lexer::TokenKind::Eof;
   lexer::Lexer lexer;
   TokenWindow window;
 
@@ -143,12 +146,11 @@ void refill(Parser& parser);
 inline void advance(Parser& parser) {
   // The lexer gives end of input also for a character that starts no token;
   // nothing after it is read, so a statement that ends on it ends the parse.
-  if (parser.next->kind == lexer::TokenKind::Eof) {
-    parser.current = parser.next;
-    return;
-  }
   parser.current = parser.next;
+  parser.current_kind = parser.next_kind;
+  if (parser.next_kind == lexer::TokenKind::Eof) return;
   if (++parser.next == parser.window.end) refill(parser);
+  parser.next_kind = parser.next->kind;
 }
 // Where the current token stands (lines and columns are counted on demand).
 inline lexer::Place current_place(Parser& parser) { return parser.lexer.place_of(*parser.current); }
@@ -166,7 +168,7 @@ const Stmt* parse_statement(Parser& parser);
 // (a statement that fails is skipped).
 template <class Stop, class Take>
 void statement_loop(Parser& parser, Stop stop, Take take) {
-  while (parser.current->kind != lexer::TokenKind::Eof && !stop(parser.current->kind)) {
+  while (parser.current_kind != lexer::TokenKind::Eof && !stop(parser.current_kind)) {
     if (const Stmt* stmt = parse_statement(parser)) take(stmt);
     advance(parser);
   }
@@ -190,10 +192,10 @@ Seq<T> keep_list(Parser& parser, Seq<T> items) {
 NodeSpan keep_span(Parser& parser, const lexer::Place& span);
 
 inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
-  return parser.current->kind == kind;
+  return parser.current_kind == kind;
 }
 inline bool next_is(const Parser& parser, lexer::TokenKind kind) {
-  return parser.next->kind == kind;
+  return parser.next_kind == kind;
 }
 // "{", "yap" or "do", one of which a block may open with.
 inline bool is_block_opener(lexer::TokenKind kind) {

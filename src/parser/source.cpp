@@ -141,7 +141,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     parser.lexer.resume_at(old[k].start, old[k].line, old[k].column);
     parser = counting(parser_new(std::move(parser.lexer), arena));
   }
-  while (parser.current->kind != lexer::TokenKind::Eof) {
+  while (parser.current_kind != lexer::TokenKind::Eof) {
     const std::size_t at = parser.current->offset;
     // The statements after the edit: one of the old text starts here, moved
     // by the edit's change of length, on the same column?

@@ -38,7 +38,7 @@ const Expr* parse_match(Parser& parser) {
   ListBuilder<MatchArm> arms(parser, parser.scratch.arms);
   for (;;) {
     MatchArm arm;
-    switch (parser.current->kind) {
+    switch (parser.current_kind) {
       case TokenKind::Son:
       case TokenKind::End:
       case TokenKind::Eof: {
@@ -123,7 +123,7 @@ std::optional<Pattern> parse_pattern(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return std::nullopt;
   Pattern pattern;
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::Integer:
     case TokenKind::String:
     case TokenKind::Dogru:
@@ -228,7 +228,7 @@ std::optional<Pin> read_pin(Parser& parser, std::string_view text) {
 
 // The method text of the token after the pin's "."; empty when it names none.
 Text pin_method(Parser& parser) {
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::AsOutput:
     case TokenKind::AsInput:
     case TokenKind::AsAlternate:
@@ -245,7 +245,7 @@ Text pin_method(Parser& parser) {
     case TokenKind::YuksekMi:
     case TokenKind::AlcakMi:
     case TokenKind::Degistir:  // the Turkish toggle
-      return lexer::info(parser.current->kind).text;
+      return lexer::info(parser.current_kind).text;
     case TokenKind::Identifier:
       return keep_text(parser, parser.current->text);
     default:
@@ -277,7 +277,7 @@ Text pin_argument(TokenKind kind) {
 }  // namespace
 
 const Expr* parse_hardware_call(Parser& parser) {
-  Text peripheral = lexer::info(parser.current->kind).text;
+  Text peripheral = lexer::info(parser.current_kind).text;
   if (!next_is(parser, TokenKind::PathSep)) return nullptr;
   advance(parser);
   advance(parser);
@@ -297,7 +297,7 @@ const Expr* parse_hardware_call(Parser& parser) {
     if (!current_is(parser, TokenKind::RightParen)) {
       for (;;) {
         // Unlike call arguments, one that fails fails the whole call.
-        Text fixed = pin_argument(parser.current->kind);
+        Text fixed = pin_argument(parser.current_kind);
         const Expr* argument = nullptr;
         if (!fixed.empty()) {
           Identifier* name = make_node<Identifier>(parser);
@@ -376,7 +376,7 @@ const Expr* parse_asm(Parser& parser) {
   if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   advance(parser);
-  std::optional<std::uint8_t> arch = architecture(parser.current->kind);
+  std::optional<std::uint8_t> arch = architecture(parser.current_kind);
   if (!arch || !next_is(parser, TokenKind::Comma)) return nullptr;
   advance(parser);
   advance(parser);

@@ -163,7 +163,7 @@ const Stmt* parse_module(Parser& parser) {
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   Text name = keep_text(parser, parser.current->text);
-  if (is_keyword_opener(parser.next->kind)) advance(parser);
+  if (is_keyword_opener(parser.next_kind)) advance(parser);
   advance(parser);
   // A module's body is the rest of the text; its "son" does not end it.
   StmtList body = parse_program(parser);
@@ -177,7 +177,7 @@ const Stmt* parse_while(Parser& parser) {
   advance(parser);
   const Expr* condition = parse_expression(parser, 0);
   if (condition == nullptr) return nullptr;
-  if (is_keyword_opener(parser.next->kind)) advance(parser);
+  if (is_keyword_opener(parser.next_kind)) advance(parser);
   StmtList body = parse_block(parser);
   While* stmt = make_node<While>(parser);
   stmt->condition = condition;
@@ -195,7 +195,7 @@ const Stmt* parse_for(Parser& parser) {
   advance(parser);
   const Expr* iterable = parse_expression(parser, 0);
   if (iterable == nullptr) return nullptr;
-  if (is_keyword_opener(parser.next->kind)) advance(parser);
+  if (is_keyword_opener(parser.next_kind)) advance(parser);
   StmtList body = parse_block(parser);
   For* stmt = make_node<For>(parser);
   stmt->variable = variable;
@@ -238,8 +238,8 @@ const Stmt* parse_if(Parser& parser) {
     }
     last = link;
 
-    if (is_closer(parser.current->kind) && is_else_word(parser.next->kind)) advance(parser);
-    TokenKind word = parser.current->kind;
+    if (is_closer(parser.current_kind) && is_else_word(parser.next_kind)) advance(parser);
+    TokenKind word = parser.current_kind;
     if (word == TokenKind::Degilse || word == TokenKind::Else) {
       if (next_is(parser, TokenKind::If)) {
         advance(parser);
@@ -306,7 +306,7 @@ const Stmt* parse_struct(Parser& parser) {
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   Text name = keep_text(parser, parser.current->text);
   advance(parser);
-  if (!is_block_opener(parser.current->kind)) return nullptr;
+  if (!is_block_opener(parser.current_kind)) return nullptr;
   advance(parser);
   return make_struct(parser, name, parse_fields(parser));
 }
@@ -320,7 +320,7 @@ const Stmt* parse_type_alias(Parser& parser) {
   advance(parser);
 
   if ((current_is(parser, TokenKind::Yapi) || current_is(parser, TokenKind::Struct)) &&
-      is_keyword_opener(parser.next->kind)) {
+      is_keyword_opener(parser.next_kind)) {
     advance(parser);
     advance(parser);
     return make_struct(parser, name, parse_fields(parser));
@@ -359,7 +359,7 @@ const Stmt* parse_region(Parser& parser) {
       advance(parser);
     }
   }
-  if (!is_block_opener(parser.current->kind)) return nullptr;
+  if (!is_block_opener(parser.current_kind)) return nullptr;
   StmtList body = parse_block(parser);
   Region* stmt = make_node<Region>(parser);
   stmt->name = name;
@@ -373,7 +373,7 @@ const Stmt* parse_region(Parser& parser) {
 namespace {
 
 const Stmt* dispatch_statement(Parser& parser) {
-  switch (parser.current->kind) {
+  switch (parser.current_kind) {
     case TokenKind::Olsun:
     case TokenKind::Let:
     case TokenKind::Variable:

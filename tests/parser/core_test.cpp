@@ -36,11 +36,11 @@ TEST(ParserCore, ParserStartsOnTheFirstTwoTokens) {
   advance(parser);
   EXPECT_EQ(parser.current->text, "b");
   EXPECT_EQ(current_place(parser).column, 3u);
-  EXPECT_EQ(parser.next->kind, TokenKind::Eof);
+  EXPECT_EQ(parser.next_kind, TokenKind::Eof);
   advance(parser);
   advance(parser);
-  EXPECT_EQ(parser.current->kind, TokenKind::Eof);
-  EXPECT_EQ(parser.next->kind, TokenKind::Eof);
+  EXPECT_EQ(parser.current_kind, TokenKind::Eof);
+  EXPECT_EQ(parser.next_kind, TokenKind::Eof);
 }
 
 TEST(ParserCore, TokenEqualsComparesPayloadsOnlyForLiterals) {
