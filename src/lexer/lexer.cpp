@@ -383,6 +383,8 @@ std::string& Lexer::escape_buffer() {
       const auto run = static_cast<unsigned>(std::countr_one(identifier_mask(s + i)));
       i += run;
       if (run == 16) continue;
+      // An ASCII byte that the mask left out goes on no identifier.
+      if (static_cast<unsigned char>(s[i]) < 0x80) break;
     }
     if (i >= n) break;
 #endif

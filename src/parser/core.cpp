@@ -44,10 +44,6 @@ bool token_equals(const Token& token, const Token& fixed) {
   }
 }
 
-Text keep_text(Parser& parser, std::string_view text) {
-  return parser.build_tree ? parser.arena->copy(text) : text;
-}
-
 NodeSpan keep_span(Parser& parser, const lexer::Place& span) {
   return NodeSpan{parser.file_name, parser.lexer.source().flag, span.line, span.column, span.length};
 }

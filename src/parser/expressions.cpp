@@ -358,38 +358,35 @@ const Expr* apply_prefix(Parser& parser, Prefix op, const Expr* operand) {
 // that ‹- - - … x› needs no stack: each operator remembers the precedence of
 // the call it stands in, and after its operand is built the infix loop runs
 // again at that precedence, exactly as the recursive reading would.
-const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
-  DepthGuard depth(parser);
-  if (!depth) return nullptr;
+namespace {
+
+std::optional<Prefix> prefix_of(TokenKind kind) {
+  switch (kind) {
+    case TokenKind::Minus:
+      return Prefix::Negate;
+    case TokenKind::Degil:
+      return Prefix::Degil;
+    case TokenKind::Not:
+      return Prefix::Not;
+    case TokenKind::Paylas:
+    case TokenKind::Share:
+      return Prefix::Share;
+    case TokenKind::Gecir:
+    case TokenKind::Move:
+      return Prefix::Move;
+    case TokenKind::Degistir:
+      return Prefix::Change;
+    default:
+      return std::nullopt;
+  }
+}
+
+// An expression that opens with a run of prefix operators: the run is read
+// in a loop, not by recursion, so that it may be as long as the text.
+const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
   PendingPrefixes pending(parser.build_tree, min_precedence);
   std::uint8_t min = min_precedence;
-  for (;;) {
-    std::optional<Prefix> op;
-    switch (parser.current_kind) {
-      case TokenKind::Minus:
-        op = Prefix::Negate;
-        break;
-      case TokenKind::Degil:
-        op = Prefix::Degil;
-        break;
-      case TokenKind::Not:
-        op = Prefix::Not;
-        break;
-      case TokenKind::Paylas:
-      case TokenKind::Share:
-        op = Prefix::Share;
-        break;
-      case TokenKind::Gecir:
-      case TokenKind::Move:
-        op = Prefix::Move;
-        break;
-      case TokenKind::Degistir:
-        op = Prefix::Change;
-        break;
-      default:
-        break;
-    }
-    if (!op) break;
+  while (std::optional<Prefix> op = prefix_of(parser.current_kind)) {
     pending.push(*op);
     min = operand_level(*op);
     advance(parser);
@@ -404,6 +401,17 @@ const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
     result = parse_infix(parser, result, read_at);
   }
   return result;
+}
+
+}  // namespace
+
+const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
+  DepthGuard depth(parser);
+  if (!depth) return nullptr;
+  if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
+  const Expr* result = parse_primary(parser);
+  if (result == nullptr) return nullptr;
+  return parse_infix(parser, result, min_precedence);
 }
 
 std::optional<ExprList> parse_call_args(Parser& parser) {

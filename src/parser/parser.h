@@ -182,7 +182,9 @@ std::optional<TypeRef> parse_type(Parser& parser);
 
 // Texts and spans copied into the tree's arena (a text stays a view of the
 // token when no tree is built).
-Text keep_text(Parser& parser, std::string_view text);
+inline Text keep_text(Parser& parser, std::string_view text) {
+  return parser.build_tree ? parser.arena->copy(text) : text;
+}
 // A list copied into the tree's arena.
 template <class T>
 Seq<T> keep_list(Parser& parser, Seq<T> items) {
