@@ -143,15 +143,7 @@ T* make_node(Parser& parser) {
 Parser parser_new(lexer::Lexer lexer, Arena& arena);
 // Lexes the next chunk of tokens, the current one carried to its front.
 void refill(Parser& parser);
-inline void advance(Parser& parser) {
-  // The lexer gives end of input also for a character that starts no token;
-  // nothing after it is read, so a statement that ends on it ends the parse.
-  parser.current = parser.next;
-  parser.current_kind = parser.next_kind;
-  if (parser.next_kind == lexer::TokenKind::Eof) return;
-  if (++parser.next == parser.window.end) refill(parser);
-  parser.next_kind = parser.next->kind;
-}
+void advance(Parser& parser);
 // Where the current token stands (lines and columns are counted on demand).
 inline lexer::Place current_place(Parser& parser) { return parser.lexer.place_of(*parser.current); }
 inline lexer::Place next_place(Parser& parser) { return parser.lexer.place_of(*parser.next); }
