@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -289,12 +290,14 @@ std::size_t Lexer::lex(Lexeme* out, std::size_t count) {
     skip_trivia();
     const std::size_t start = pos_;
     peeked_ = kLookahead;
-    Lexeme token = scan_token();
-    token.offset = start;
-    token.end = pos_;
-    token.lookahead = peeked_;
-    out[i++] = token;
-    if (token.kind == TokenKind::Eof) return i;
+    // Made in its slot: a copy from a temporary would read back, in wide
+    // loads, what was just stored field by field.
+    Lexeme* const token = ::new (static_cast<void*>(out + i)) Lexeme(scan_token());
+    ++i;
+    token->offset = start;
+    token->end = pos_;
+    token->lookahead = peeked_;
+    if (token->kind == TokenKind::Eof) return i;
   }
   return count;
 }
