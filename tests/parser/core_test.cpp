@@ -135,5 +135,19 @@ TEST(ParserCore, StringsKeepTheirValue) {
   expect_trees(cases);
 }
 
+// Tokens are lexed ahead in chunks: strings with escapes (whose values live
+// in the lexer) and statements that straddle a refill keep their values.
+TEST(ParserCore, StatementsAcrossManyChunksKeepTheirValues) {
+  std::string text;
+  constexpr int kStatements = 3000;
+  for (int i = 0; i < kStatements; ++i) text += "x = f(\"a\\n" + std::to_string(i) + "\", 'b\\'')\n";
+  ParseResult result = parse_source(text);
+  ASSERT_EQ(result.statements.size(), static_cast<std::size_t>(kStatements));
+  for (int i = 0; i < kStatements; ++i) {
+    ASSERT_EQ(print_stmt(*result.statements[i]), "(assign x (call f \"a\\n" + std::to_string(i) + "\" \"b'\"))") << i;
+  }
+  EXPECT_EQ(parse_source_released(text), static_cast<std::size_t>(kStatements));
+}
+
 }  // namespace
 }  // namespace qosa::parser
