@@ -40,32 +40,23 @@ Answer handle_references(const json::value& params, const DocumentSnapshot& snap
   // then written without regrowing.
   const std::vector<DocumentOccurrences> documents = find_word_in_documents(snapshot, word->word);
   std::size_t expected = 2;
-  for (const auto& [key, found] : documents) expected += found.size() * (key.size() + 128);
+  for (const auto& [document_uri, found] : documents) expected += found.size() * (document_uri->str().size() + 128);
   std::string out = "[";
   out.reserve(expected + 256 + uri.size());
   bool first = true;
   std::string tail;
-  for (const auto& [key, found] : documents) {
-    const auto parsed = Uri::parse(key);
-    if (!parsed) continue;  // its locations are dropped
+  for (const auto& [document_uri, found] : documents) {
     tail = R"(,"uri":)";
-    support::append_json_string(tail, parsed->str());
+    support::append_json_string(tail, document_uri->str());
     tail += '}';
     append_occurrences(out, found, /*skip_declared=*/true, R"({"range":)", tail, first);
   }
-  std::string uri_json;
-  const auto add = [&](const Range& range) {
-    if (!first) out += ',';
-    first = false;
-    append_location(out, uri_json, range);
-  };
   if (p.context.include_declaration) {
-    const auto declaration = find_declaration(word->word, *text);
-    const auto parsed = Uri::parse(uri);
-    if (declaration && parsed) {
-      uri_json.clear();
-      support::append_json_string(uri_json, parsed->str());
-      add(*declaration);
+    if (const auto declaration = find_declaration(word->word, *text)) {
+      std::string uri_json;
+      support::append_json_string(uri_json, uri);
+      if (!first) out += ',';
+      append_location(out, uri_json, *declaration);
     }
   }
   out += ']';

@@ -73,18 +73,15 @@ Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot
   if (!old || !is_valid_new_name(p.new_name)) return JsonResult(nullptr);
 
   // The documents with an occurrence, by printed uri: the answer's members
-  // come out in the order of their uris, and a later document whose uri
-  // prints the same replaces an earlier one.
+  // come out in the order of their uris.
   std::string head = R"({"newText":)";
   support::append_json_string(head, p.new_name);
   head += R"(,"range":)";
-  std::map<std::string, WordIndex::Occurrences, std::less<>> changes;
+  std::map<std::string_view, WordIndex::Occurrences> changes;
   std::size_t expected = 0;  // an upper bound of the answer's size
-  for (const auto& [key, found] : find_word_in_documents(snapshot, old->word)) {
-    auto uri = Uri::parse(key);
-    if (!uri) continue;  // this document's edits are dropped
+  for (const auto& [uri, found] : find_word_in_documents(snapshot, old->word)) {
     expected += 2 * uri->str().size() + 8 + found.size() * (head.size() + 128);
-    changes.insert_or_assign(uri->str(), found);
+    changes.emplace(uri->str(), found);
   }
   if (changes.empty()) return JsonResult(nullptr);
 

@@ -522,7 +522,7 @@ std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& 
   std::vector<DocumentOccurrences> found;
   for (const auto& [uri, d] : documents) {
     WordIndex::Occurrences occurrences = d->word_index->find(d->text, word, hash);
-    if (!occurrences.empty()) found.push_back({uri, std::move(occurrences)});
+    if (!occurrences.empty()) found.push_back({&d->uri, std::move(occurrences)});
   }
   return found;
 }

@@ -104,7 +104,7 @@ const WordIndex& word_index(const Document& document);
 // The documents of the snapshot in which `word` occurs, with its
 // occurrences, in the order the snapshot yields them.
 struct DocumentOccurrences {
-  std::string_view uri;  // the snapshot key
+  const Uri* uri;  // the document's, as the URL module printed it when it was opened
   WordIndex::Occurrences found;
 };
 std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word);

@@ -112,10 +112,6 @@ bool identifier_at(std::string_view line, std::size_t pos, std::size_t& length) 
   return is_identifier_char(d.code_point);
 }
 
-}  // namespace
-
-namespace {
-
 constexpr auto ascii_identifier = [] {
   std::array<bool, 128> table{};
   for (char32_t c = 0; c < 0x80; ++c) table[c] = is_ascii_identifier_char(c);
