@@ -37,6 +37,11 @@ inline __m128i in_range(__m128i x, char lo, char hi) {
 
 inline __m128i load16(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
+// How many bits of a 16-bit byte mask are set from bit 0 on. Bit 16 of the
+// complement is always set, so the count needs no check for zero (which
+// std::countr_one makes a jump of where the processor lacks tzcnt).
+inline unsigned run_of(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(~mask)); }
+
 // Bit i set when byte i of the 16 at `p` goes on an identifier: an ASCII
 // letter, digit or "_", or either byte of a letter from U+00C0 to U+017F (lead
 // byte C3 to C5; every character there is a letter but × and ÷), which covers
@@ -59,7 +64,44 @@ inline unsigned identifier_mask(const char* p) {
   const unsigned pairs = lead & (continuation >> 1) & ~(c3 & (sign >> 1));
   return ascii | pairs | (pairs << 1);
 }
+
+// How many ASCII digits the 16 bytes at `p` begin with (16: perhaps more).
+inline unsigned digit_run(const char* p) {
+  return run_of(static_cast<unsigned>(_mm_movemask_epi8(in_range(load16(p), '0', '9'))));
+}
+
+// How many hexadecimal digits the 16 bytes at `p` begin with.
+inline unsigned hex_digit_run(const char* p) {
+  const __m128i x = load16(p);
+  const __m128i digits = _mm_or_si128(in_range(x, '0', '9'), in_range(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 'f'));
+  return run_of(static_cast<unsigned>(_mm_movemask_epi8(digits)));
+}
 #endif
+
+// The value of the `len` (at most 8) ASCII digits at the start of the eight
+// bytes at `p`, without a loop: the digits are moved to the top of a word,
+// which leaves zeros in front of them, and combined in pairs, fours, eights.
+inline std::uint64_t eight_digits(const char* p, unsigned len) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  v = len == 0 ? 0 : (v << (8 * (8 - len))) & 0x0F0F0F0F0F0F0F0FULL;
+  v = (v * 2561) >> 8;
+  v = ((v & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+  return ((v & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
+}
+
+// The value of the `len` (at most 16) ASCII digits at `p`, which has 16 bytes
+// to read.
+inline std::uint64_t sixteen_digits(const char* p, unsigned len) {
+  if (len <= 8) return eight_digits(p, len);
+  return eight_digits(p, len - 8) * 100000000ULL + eight_digits(p + len - 8, 8);
+}
+
+constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Without a jump: letters (0x41 to 0x46, 0x61 to 0x66) have bit 6 set, digits do not.
+int hex_value(unsigned char c) { return (c & 0xF) + 9 * (c >> 6); }
 
 // What a byte between tokens may be: white space, the start of a comment
 // ("/"), a character to decode, or none of these.
@@ -231,10 +273,9 @@ Place Lexer::place_of(const Lexeme& token) {
 }
 
 // Inlined into lex, so that the position stays in a register.
-[[gnu::always_inline]] inline void Lexer::skip_trivia() {
+[[gnu::always_inline]] inline std::size_t Lexer::skip_trivia(std::size_t i) const {
   const char* const s = text_.data();
   const std::size_t n = text_.size();
-  std::size_t i = pos_;
   // The one space between most tokens, without a jump.
   if (i < n) i += s[i] == ' ';
   while (i < n) {
@@ -248,7 +289,7 @@ Place Lexer::place_of(const Lexeme& token) {
       if (n - i >= 16) {
         const auto spaces = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_cmpeq_epi8(load16(s + i), _mm_set1_epi8(' '))));
-        i += static_cast<unsigned>(std::countr_one(spaces));
+        i += run_of(spaces);
       }
 #endif
     } else if (b == '\n') {
@@ -281,24 +322,32 @@ Place Lexer::place_of(const Lexeme& token) {
       break;
     }
   }
-  pos_ = i;
+  return i;
 }
 
-std::size_t Lexer::lex(Lexeme* out, std::size_t count) {
+// The position goes from scan to scan in a register: kept in the object, it
+// would be stored and loaded again between the scans of every token, which
+// puts a store's forwarding on the path from one token to the next.
+std::size_t Lexer::lex(Lexeme* __restrict out, std::size_t count) {
   begin_batch();
+  std::size_t p = pos_;
   for (std::size_t i = 0; i < count;) {
-    skip_trivia();
-    const std::size_t start = pos_;
-    peeked_ = kLookahead;
+    p = skip_trivia(p);
+    const std::size_t start = p;
+    std::uint32_t peeked = kLookahead;
     // Made in its slot: a copy from a temporary would read back, in wide
     // loads, what was just stored field by field.
-    Lexeme* const token = ::new (static_cast<void*>(out + i)) Lexeme(scan_token());
+    Lexeme* const token = ::new (static_cast<void*>(out + i)) Lexeme(scan_token(p, peeked));
     ++i;
     token->offset = start;
-    token->end = pos_;
-    token->lookahead = peeked_;
-    if (token->kind == TokenKind::Eof) return i;
+    token->end = p;
+    token->lookahead = peeked;
+    if (token->kind == TokenKind::Eof) {
+      pos_ = p;
+      return i;
+    }
   }
+  pos_ = p;
   return count;
 }
 
@@ -336,54 +385,63 @@ std::string& Lexer::escape_buffer() {
   return buffer;
 }
 
-[[gnu::always_inline]] inline Lexeme Lexer::single(TokenKind kind, std::size_t chars) {
-  pos_ += chars;
+[[gnu::always_inline]] inline Lexeme Lexer::single(std::size_t& p, TokenKind kind, std::size_t chars) {
+  p += chars;
   return make(kind);
 }
 
-[[gnu::always_inline]] inline Lexeme Lexer::scan_token() {
-  if (at_end()) return make(TokenKind::Eof);
-  const auto b = static_cast<unsigned char>(text_[pos_]);
+// The scans that keep their position in the object.
+template <class Scan>
+[[gnu::always_inline]] inline Lexeme Lexer::in_object(std::size_t& p, Scan scan) {
+  pos_ = p;
+  Lexeme token = scan();
+  p = pos_;
+  return token;
+}
+
+[[gnu::always_inline]] inline Lexeme Lexer::scan_token(std::size_t& p, std::uint32_t& peeked) {
+  if (p >= text_.size()) return make(TokenKind::Eof);
+  const auto b = static_cast<unsigned char>(text_[p]);
   const StartRow row = kStart[b];
   // Words are most tokens, signs most of the rest.
-  if (row.start == Start::Word) return scan_identifier();
+  if (row.start == Start::Word) return scan_identifier(p, peeked);
   if (row.start == Start::Sign) {
-    if (byte_at(pos_ + 1) == row.second) return single(row.kind2, 2);
-    return single(row.kind, 1);
+    if (byte_at(p + 1) == row.second) return single(p, row.kind2, 2);
+    return single(p, row.kind, 1);
   }
   switch (row.start) {
-    case Start::Digit: return scan_number();
+    case Start::Digit: return scan_ascii_digits(p);
     case Start::Dot:
-      if (byte_at(pos_ + 1) != '.') return single(TokenKind::Dot, 1);
-      return byte_at(pos_ + 2) == '=' ? single(TokenKind::DotDotEqual, 3) : single(TokenKind::DotDot, 2);
-    case Start::DoubleQuote: return scan_double_quoted();
-    case Start::Quote: return scan_quoted('\'');
+      if (byte_at(p + 1) != '.') return single(p, TokenKind::Dot, 1);
+      return byte_at(p + 2) == '=' ? single(p, TokenKind::DotDotEqual, 3) : single(p, TokenKind::DotDot, 2);
+    case Start::DoubleQuote: return in_object(p, [this] { return scan_double_quoted(); });
+    case Start::Quote: return in_object(p, [this] { return scan_quoted('\''); });
     default: break;
   }
   std::size_t len = 0;
-  const std::uint8_t cls = classes_at(pos_, len);
+  const std::uint8_t cls = classes_at(p, len);
   // A character that is both alphabetic and numeric starts an identifier.
-  if (cls & kIdentStart) return scan_identifier();
-  if (cls & kDigit) return scan_number();
+  if (cls & kIdentStart) return scan_identifier(p, peeked);
+  if (cls & kDigit) return in_object(p, [this] { return scan_number(); });
   // A stray continuation byte takes a column, unlike one inside a character.
-  if (support::is_utf8_continuation(b) && (stray_bytes_.empty() || stray_bytes_.back() < pos_)) {
-    stray_bytes_.push_back(pos_);
+  if (support::is_utf8_continuation(b) && (stray_bytes_.empty() || stray_bytes_.back() < p)) {
+    stray_bytes_.push_back(p);
   }
-  pos_ += len;
+  p += len;
   return make(kRejected);
 }
 
-[[gnu::always_inline]] inline Lexeme Lexer::scan_identifier() {
+[[gnu::always_inline]] inline Lexeme Lexer::scan_identifier(std::size_t& pos, std::uint32_t& peeked) {
   const char* const s = text_.data();
-  const std::size_t start = pos_;
+  const std::size_t start = pos;
   const std::size_t n = text_.size();
   const CharClassTable& table = *classes_;
-  std::size_t i = pos_;
+  std::size_t i = pos;
   while (i < n) {
 #if defined(__SSE2__)
     // Sixteen bytes at a time while the run goes on.
     if (n - i >= 16) {
-      const auto run = static_cast<unsigned>(std::countr_one(identifier_mask(s + i)));
+      const auto run = run_of(identifier_mask(s + i));
       i += run;
       if (run == 16) continue;
       // An ASCII byte that the mask left out goes on no identifier.
@@ -401,8 +459,8 @@ std::string& Lexer::escape_buffer() {
       i += len;
     }
   }
-  pos_ = i;
-  const std::string_view word = text_.substr(start, pos_ - start);
+  pos = i;
+  const std::string_view word = text_.substr(start, pos - start);
 
   // The word's first sixteen bytes in two loads where the text goes on far
   // enough, the bytes past the word masked off.
@@ -422,9 +480,9 @@ std::string& Lexer::escape_buffer() {
   // "her biri" and "veya eğer": look past one space at a run of letters. The
   // lexer's own position moves only when the two words form a keyword. A run
   // longer than the longest second word ends the look.
-  if (starts_two_word_keyword(head) && byte_at(pos_) == ' ') [[unlikely]] {
+  if (starts_two_word_keyword(head) && byte_at(pos) == ' ') [[unlikely]] {
     constexpr std::size_t kEnoughLetters = 5;
-    std::size_t p = pos_ + 1;
+    std::size_t p = pos + 1;
     std::size_t letters = 0;
     while (p < n && letters < kEnoughLetters) {
       std::size_t len = 0;
@@ -434,11 +492,11 @@ std::string& Lexer::escape_buffer() {
     }
     if (letters > 0) {
       if (auto kind = find_keyword(text_.substr(start, p - start))) {
-        pos_ = p;
+        pos = p;
         return make(*kind);
       }
     }
-    peeked_ = std::max(peeked_, static_cast<std::uint32_t>(p - pos_) + kLookahead);
+    peeked = std::max(peeked, static_cast<std::uint32_t>(p - pos) + kLookahead);
   }
 
   // A keyword token carries no text.
@@ -447,6 +505,59 @@ std::string& Lexer::escape_buffer() {
   const std::size_t text_size = word.size() & -static_cast<std::size_t>(token.kind == TokenKind::Identifier);
   token.text = std::string_view(word.data(), text_size);
   return token;
+}
+
+
+// The numbers of nearly every program: up to fifteen ASCII digits, perhaps
+// with a fraction, or up to fifteen hexadecimal ones, read from one or two
+// 16-byte masks without a loop per digit. A float whose digits fit in 2^53
+// is their integer divided by a power of ten, one correctly rounded division
+// of two exact doubles. Everything else (longer numbers, a numeric character
+// after the digits, the last bytes of the text) takes the general scan.
+[[gnu::always_inline]] inline Lexeme Lexer::scan_ascii_digits(std::size_t& pos) {
+#if defined(__SSE2__)
+  const char* const s = text_.data();
+  const std::size_t start = pos;
+  if (text_.size() - start >= 32) {
+    if (s[start] == '0' && (s[start + 1] | 0x20) == 'x') {
+      const unsigned len = hex_digit_run(s + start + 2);
+      const std::size_t end = start + 2 + len;
+      if (len > 0 && len < 16) {
+        std::uint64_t value = 0;
+        for (std::size_t i = start + 2; i < end; ++i) value = value * 16 + static_cast<std::uint64_t>(hex_value(static_cast<unsigned char>(s[i])));
+        pos = end;
+        Lexeme token = make(TokenKind::Integer);
+        token.integer = static_cast<std::int64_t>(value);
+        return token;
+      }
+      return in_object(pos, [this] { return scan_number(); });
+    }
+    const unsigned whole = digit_run(s + start);
+    std::size_t end = start + whole;
+    if (whole < 16) {
+      if (s[end] != '.' || s[end + 1] == '.') {
+        if (static_cast<unsigned char>(s[end]) < 0x80) {
+          pos = end;
+          Lexeme token = make(TokenKind::Integer);
+          token.integer = static_cast<std::int64_t>(sixteen_digits(s + start, whole));
+          return token;
+        }
+      } else {
+        const unsigned fraction = digit_run(s + end + 1);
+        const std::size_t fraction_end = end + 1 + fraction;
+        if (whole + fraction <= 15 && static_cast<unsigned char>(s[fraction_end]) < 0x80) {
+          const std::uint64_t digits = sixteen_digits(s + start, whole) * static_cast<std::uint64_t>(kPowersOfTen[fraction]) +
+                                       sixteen_digits(s + end + 1, fraction);
+          pos = fraction_end;
+          Lexeme token = make(TokenKind::Float);
+          token.floating = static_cast<double>(digits) / kPowersOfTen[fraction];
+          return token;
+        }
+      }
+    }
+  }
+#endif
+  return in_object(pos, [this] { return scan_number(); });
 }
 
 namespace {

@@ -101,10 +101,15 @@ class Lexer {
   // The position of byte `to`, from the nearest known position before it.
   Position position_of(std::size_t to);
 
-  void skip_trivia();
-  Lexeme scan_token();
-  Lexeme single(TokenKind kind, std::size_t chars);
-  Lexeme scan_identifier();
+  // The scans of lex: `p` is the position, `peeked` how far past the
+  // token's end its scan looked.
+  std::size_t skip_trivia(std::size_t i) const;
+  Lexeme scan_token(std::size_t& p, std::uint32_t& peeked);
+  Lexeme single(std::size_t& p, TokenKind kind, std::size_t chars);
+  template <class Scan>
+  Lexeme in_object(std::size_t& p, Scan scan);
+  Lexeme scan_identifier(std::size_t& pos, std::uint32_t& peeked);
+  Lexeme scan_ascii_digits(std::size_t& pos);
   Lexeme scan_number();
   std::optional<Lexeme> scan_ascii_number();
   Lexeme scan_double_quoted();
@@ -130,7 +135,6 @@ class Lexer {
   std::size_t escaped_used_[2] = {0, 0};
   unsigned escaped_turn_ = 0;
   std::size_t pos_ = 0;  // byte offset of the current character
-  std::uint32_t peeked_ = 0;  // bytes past the current token that its scan looked at
   // Where counting lines starts (the text's start or a resume), and the last
   // position counted.
   Position base_;

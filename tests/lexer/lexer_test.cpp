@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -181,6 +182,46 @@ TEST(Lexer, FloatsRoundToNearestEven) {
       {"9007199254740993.0", {"Float 9007199254740992 @1:1+18", "Eof @1:19+1"}},
       {"9007199254740995.0", {"Float 9007199254740996 @1:1+18", "Eof @1:19+1"}},
   });
+}
+
+// Numbers with at least 32 bytes after them are read by masks over the
+// text, the last ones of a text byte by byte: both must give the same tokens.
+void expect_same_with_room_after(const std::string& source) {
+  std::vector<std::string> alone = lex_all(source);
+  std::vector<std::string> padded = lex_all(source + std::string(40, ' '));
+  alone.pop_back();
+  padded.pop_back();
+  EXPECT_EQ(padded, alone) << "source: " << test::escaped(source);
+}
+
+TEST(Lexer, NumbersWithRoomAfterThem) {
+  for (const char* source :
+       {"0 42 007", "0x", "0xFF 0X1f 0xg", "0x7FFFFFFFFFFFFFFF", "0xfffffffffffffff", "0x1000000000000000",
+        "0x8000000000000000 1", "9223372036854775807", "9223372036854775808", "999999999999999", "9999999999999999",
+        "99999999999999999", "1..2", "1..=2", "1.5.2", "3.x", "3.", "0.1 2.50", "1e5 1_000", "1٣ 2", "1.٣", "12é",
+        "1.5é", "0x1é", "123456789012345.", "12345678.1234567", "1234567.12345678", "0.000000000000001",
+        "0.0000000000000001", "9007199254740993.0", "8.9999999999999999", "0.30000000000000004"}) {
+    expect_same_with_room_after(source);
+  }
+  std::mt19937 random(7);
+  auto digits = [&random](std::size_t count, bool hex) {
+    static constexpr std::string_view kHex = "0123456789abcdefABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) out += kHex[random() % (hex ? kHex.size() : 10)];
+    return out;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    std::string source;
+    if (random() % 4 == 0) {
+      source = "0x" + digits(random() % 18, true);
+    } else {
+      source = digits(1 + random() % 17, false);
+      if (random() % 2) source += "." + digits(random() % 17, false);
+    }
+    static constexpr std::string_view kAfter[] = {"", ";", ".", "..", "x", "é", "٣"};
+    source += kAfter[random() % std::size(kAfter)];
+    expect_same_with_room_after(source);
+  }
 }
 
 TEST(Lexer, Strings) {
