@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "cases.h"
 #include "parser/parser.h"
 #include "parser/source.h"
@@ -147,6 +150,33 @@ TEST(ParserCore, StatementsAcrossManyChunksKeepTheirValues) {
     ASSERT_EQ(print_stmt(*result.statements[i]), "(assign x (call f \"a\\n" + std::to_string(i) + "\" \"b'\"))") << i;
   }
   EXPECT_EQ(parse_source_released(text), static_cast<std::size_t>(kStatements));
+}
+
+// Short texts are moved into the tree a fixed width at a time: each keeps
+// exactly its own bytes, whatever its length and wherever it stands, up to
+// the text's last byte.
+TEST(ParserCore, TextsOfEveryLengthKeepExactlyTheirBytes) {
+  std::string text;
+  std::vector<std::string> expected;
+  for (std::size_t n = 1; n <= 20; ++n) {
+    const std::string name(n, static_cast<char>('a' + n - 1));
+    const std::string value(n, 'v');
+    text += name + "=\"" + value + "\" ";
+    expected.push_back("(assign " + name + " \"" + value + "\")");
+  }
+  for (std::size_t n = 1; n <= 20; ++n) {
+    text += std::string(n, 'z');
+    expected.push_back("(expr " + std::string(n, 'z') + ")");
+    text += n % 2 == 0 ? " " : "\n";
+  }
+  text += "yz";
+  expected.emplace_back("(expr yz)");
+  ParseResult result = parse_source(text);
+  text.assign(text.size(), '#');
+  ASSERT_EQ(result.statements.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(print_stmt(*result.statements[i]), expected[i]) << i;
+  }
 }
 
 }  // namespace
