@@ -20,18 +20,6 @@ Parser parser_new(lexer::Lexer lexer, Arena& arena) {
   return parser;
 }
 
-// A call, not inline: it is stepped from hundreds of places, and one copy
-// keeps the parser's code small.
-void advance(Parser& parser) {
-  // The lexer gives end of input also for a character that starts no token;
-  // nothing after it is read, so a statement that ends on it ends the parse.
-  parser.current = parser.next;
-  parser.current_kind = parser.next_kind;
-  if (parser.next_kind == TokenKind::Eof) return;
-  if (++parser.next == parser.window.end) refill(parser);
-  parser.next_kind = parser.next->kind;
-}
-
 void refill(Parser& parser) {
   lexer::Lexeme* const slots = parser.window.slots.get();
   slots[0] = *parser.current;

@@ -148,7 +148,17 @@ T* make_node(Parser& parser) {
 Parser parser_new(lexer::Lexer lexer, Arena& arena);
 // Lexes the next chunk of tokens, the current one carried to its front.
 void refill(Parser& parser);
-void advance(Parser& parser);
+// Inline: it is the parser's most frequent step, and inline it is a few
+// moves; only the refill is a call.
+inline void advance(Parser& parser) {
+  // The lexer gives end of input also for a character that starts no token;
+  // nothing after it is read, so a statement that ends on it ends the parse.
+  parser.current = parser.next;
+  parser.current_kind = parser.next_kind;
+  if (parser.next_kind == lexer::TokenKind::Eof) return;
+  if (++parser.next == parser.window.end) [[unlikely]] refill(parser);
+  parser.next_kind = parser.next->kind;
+}
 // Where the current token stands (lines and columns are counted on demand).
 inline lexer::Place current_place(Parser& parser) { return parser.lexer.place_of(*parser.current); }
 inline lexer::Place next_place(Parser& parser) { return parser.lexer.place_of(*parser.next); }
