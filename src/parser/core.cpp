@@ -50,24 +50,11 @@ NodeSpan keep_span(Parser& parser, const lexer::Place& span) {
 
 namespace {
 
-bool is_block_terminator(TokenKind kind) {
-  switch (kind) {
-    case TokenKind::RightBrace:
-    case TokenKind::Degilse:
-    case TokenKind::VeyaEger:
-    case TokenKind::Fonksiyon:
-    case TokenKind::Modul:
-    case TokenKind::Son:
-    case TokenKind::Else:
-    case TokenKind::Elif:
-    case TokenKind::Fn:
-    case TokenKind::Module:
-    case TokenKind::End:
-      return true;
-    default:
-      return false;
-  }
-}
+constexpr KindSet is_block_terminator = {
+    TokenKind::RightBrace, TokenKind::Degilse, TokenKind::VeyaEger, TokenKind::Fonksiyon,
+    TokenKind::Modul,      TokenKind::Son,     TokenKind::Else,     TokenKind::Elif,
+    TokenKind::Fn,         TokenKind::Module,  TokenKind::End,
+};
 
 // Statements until `stop` holds for the current token or the text ends.
 template <class Stop>

@@ -22,9 +22,14 @@ enum class Infix : std::uint8_t { None, Graded, Range, Cast, Path, Member, Call,
 
 struct InfixRow {
   Infix form = Infix::None;
-  std::uint8_t level = 0;  // for Graded, Range and Cast
+  // An operator binds when its level is above the caller's minimum: for
+  // Graded, Range and Cast their precedence, for the postfix forms above
+  // any minimum, for None none, so that one test decides.
+  std::uint8_t level = 0;
   Operator op = Operator::Add;  // for Graded
 };
+
+constexpr std::uint8_t kPostfixLevel = 0xFF;
 
 constexpr std::array<InfixRow, lexer::kTokenKindCount> make_infix_table() {
   std::array<InfixRow, lexer::kTokenKindCount> table{};
@@ -50,21 +55,17 @@ constexpr std::array<InfixRow, lexer::kTokenKindCount> make_infix_table() {
   set(TokenKind::Star, Infix::Graded, 5, Operator::Multiply);
   set(TokenKind::Slash, Infix::Graded, 5, Operator::Divide);
   set(TokenKind::Percent, Infix::Graded, 5, Operator::Remainder);
-  set(TokenKind::PathSep, Infix::Path, 0, Operator::Path);
-  set(TokenKind::Dot, Infix::Member, 0, Operator::Member);
-  set(TokenKind::LeftParen, Infix::Call, 0, Operator::Add);
-  set(TokenKind::LeftBracket, Infix::Index, 0, Operator::Add);
-  set(TokenKind::Question, Infix::Try, 0, Operator::Add);
+  set(TokenKind::PathSep, Infix::Path, kPostfixLevel, Operator::Path);
+  set(TokenKind::Dot, Infix::Member, kPostfixLevel, Operator::Member);
+  set(TokenKind::LeftParen, Infix::Call, kPostfixLevel, Operator::Add);
+  set(TokenKind::LeftBracket, Infix::Index, kPostfixLevel, Operator::Add);
+  set(TokenKind::Question, Infix::Try, kPostfixLevel, Operator::Add);
   return table;
 }
 
 constexpr std::array<InfixRow, lexer::kTokenKindCount> kInfix = make_infix_table();
 
 const InfixRow& infix_row(TokenKind kind) { return kInfix[static_cast<std::size_t>(kind)]; }
-
-bool has_level(Infix form) {
-  return form == Infix::Graded || form == Infix::Range || form == Infix::Cast;
-}
 
 template <class T>
 const Expr* boxed(Parser& parser, const Expr* inner) {
@@ -87,21 +88,21 @@ const Expr* identifier(Parser& parser, Text name) {
 const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_precedence) {
   for (;;) {
     const InfixRow& row = infix_row(parser.next_kind);
-    if (row.form == Infix::None) return left;
-    if (has_level(row.form) && row.level <= min_precedence) return left;
+    if (row.level <= min_precedence) return left;
     advance(parser);
+    // The most frequent form first, outside the switch.
+    if (row.form == Infix::Graded) {
+      advance(parser);
+      const Expr* right = parse_expression(parser, row.level);
+      if (right == nullptr) return nullptr;
+      Binary* node = make_node<Binary>(parser);
+      node->op = row.op;
+      node->left = left;
+      node->right = right;
+      left = node;
+      continue;
+    }
     switch (row.form) {
-      case Infix::Graded: {
-        advance(parser);
-        const Expr* right = parse_expression(parser, row.level);
-        if (right == nullptr) return nullptr;
-        Binary* node = make_node<Binary>(parser);
-        node->op = row.op;
-        node->left = left;
-        node->right = right;
-        left = node;
-        break;
-      }
       case Infix::Path: {
         advance(parser);
         const Expr* right = parse_expression(parser, kUnaryLevel);
@@ -182,6 +183,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         left = node;
         break;
       }
+      case Infix::Graded:
       case Infix::None:
         return left;
     }
@@ -205,9 +207,9 @@ const Expr* parse_wrapped(Parser& parser) {
 // token starts none (nothing is consumed then).
 const Expr* parse_primary(Parser& parser) {
   const lexer::Lexeme& token = *parser.current;
+  // The most frequent operand first, outside the switch.
+  if (token.kind == TokenKind::Identifier) return identifier(parser, keep_text(parser, token.text));
   switch (token.kind) {
-    case TokenKind::Identifier:
-      return identifier(parser, keep_text(parser, token.text));
     case TokenKind::Integer: {
       Integer* node = make_node<Integer>(parser);
       node->value = token.integer;
@@ -360,25 +362,30 @@ const Expr* apply_prefix(Parser& parser, Prefix op, const Expr* operand) {
 // again at that precedence, exactly as the recursive reading would.
 namespace {
 
+// Each kind's prefix operator plus one, 0 for a kind that is none: one load
+// where a switch would take a chain of tests on every expression.
+constexpr std::array<std::uint8_t, lexer::kTokenKindCount> make_prefix_table() {
+  std::array<std::uint8_t, lexer::kTokenKindCount> table{};
+  auto set = [&table](TokenKind kind, Prefix op) {
+    table[static_cast<std::size_t>(kind)] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(op) + 1);
+  };
+  set(TokenKind::Minus, Prefix::Negate);
+  set(TokenKind::Degil, Prefix::Degil);
+  set(TokenKind::Not, Prefix::Not);
+  set(TokenKind::Paylas, Prefix::Share);
+  set(TokenKind::Share, Prefix::Share);
+  set(TokenKind::Gecir, Prefix::Move);
+  set(TokenKind::Move, Prefix::Move);
+  set(TokenKind::Degistir, Prefix::Change);
+  return table;
+}
+
+constexpr std::array<std::uint8_t, lexer::kTokenKindCount> kPrefix = make_prefix_table();
+
 std::optional<Prefix> prefix_of(TokenKind kind) {
-  switch (kind) {
-    case TokenKind::Minus:
-      return Prefix::Negate;
-    case TokenKind::Degil:
-      return Prefix::Degil;
-    case TokenKind::Not:
-      return Prefix::Not;
-    case TokenKind::Paylas:
-    case TokenKind::Share:
-      return Prefix::Share;
-    case TokenKind::Gecir:
-    case TokenKind::Move:
-      return Prefix::Move;
-    case TokenKind::Degistir:
-      return Prefix::Change;
-    default:
-      return std::nullopt;
-  }
+  const std::uint8_t code = kPrefix[static_cast<std::size_t>(kind)];
+  if (code == 0) return std::nullopt;
+  return static_cast<Prefix>(code - 1);
 }
 
 // An expression that opens with a run of prefix operators: the run is read

@@ -4,7 +4,9 @@
 // "Nothing" is a null pointer or an empty optional.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -208,6 +210,19 @@ Seq<T> keep_list(Parser& parser, Seq<T> items) {
   return parser.arena->copy_list(items);
 }
 NodeSpan keep_span(Parser& parser, const lexer::Place& span);
+
+// A set of token kinds whose test is one load and one branch, however many
+// kinds it holds.
+class KindSet {
+ public:
+  constexpr KindSet(std::initializer_list<lexer::TokenKind> kinds) {
+    for (lexer::TokenKind kind : kinds) in_[static_cast<std::size_t>(kind)] = true;
+  }
+  constexpr bool operator()(lexer::TokenKind kind) const { return in_[static_cast<std::size_t>(kind)]; }
+
+ private:
+  std::array<bool, lexer::kTokenKindCount> in_{};
+};
 
 inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
   return parser.current_kind == kind;
