@@ -152,9 +152,10 @@ TEST(ParserCore, StatementsAcrossManyChunksKeepTheirValues) {
   EXPECT_EQ(parse_source_released(text), static_cast<std::size_t>(kStatements));
 }
 
-// Short texts are moved into the tree a fixed width at a time: each keeps
-// exactly its own bytes, whatever its length and wherever it stands, up to
-// the text's last byte.
+// Short texts and the operands that hold them are moved into the tree a
+// fixed width at a time: each keeps exactly its own bytes, whatever its
+// length and wherever it stands, up to the text's last byte, and numbers
+// after texts of any length keep their values.
 TEST(ParserCore, TextsOfEveryLengthKeepExactlyTheirBytes) {
   std::string text;
   std::vector<std::string> expected;
@@ -163,6 +164,9 @@ TEST(ParserCore, TextsOfEveryLengthKeepExactlyTheirBytes) {
     const std::string value(n, 'v');
     text += name + "=\"" + value + "\" ";
     expected.push_back("(assign " + name + " \"" + value + "\")");
+    text += name + "=" + std::to_string(n) + " " + name + "=" + std::to_string(n) + ".5 ";
+    expected.push_back("(assign " + name + " " + std::to_string(n) + ")");
+    expected.push_back("(assign " + name + " (float " + std::to_string(n) + ".5))");
   }
   for (std::size_t n = 1; n <= 20; ++n) {
     text += std::string(n, 'z');
