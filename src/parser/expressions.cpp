@@ -1,6 +1,7 @@
 // Expressions: precedence climbing over one prefix form and a loop of infix
 // and postfix operators chosen by the token after the current one.
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -213,11 +214,13 @@ static_assert(static_cast<int>(TokenKind::Integer) == static_cast<int>(TokenKind
 // them; GCC supports it, and these checks are what the shared moves need.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-static_assert(sizeof(Str) == sizeof(Identifier) && offsetof(Str, text) == offsetof(Identifier, name));
-static_assert(sizeof(Float) == sizeof(Integer) && offsetof(Float, value) == offsetof(Integer, value) &&
-              sizeof(Float::value) == sizeof(Integer::value));
+constexpr std::size_t kPayloadAt = offsetof(Identifier, name);
+static_assert(offsetof(Str, text) == kPayloadAt && offsetof(Integer, value) == kPayloadAt &&
+              offsetof(Float, value) == kPayloadAt && offsetof(Expr, kind) == 0);
 #pragma GCC diagnostic pop
-static_assert(alignof(Identifier) == alignof(Integer) && sizeof(Integer) <= sizeof(Identifier));
+static_assert(sizeof(Str) == kPayloadAt + sizeof(Text) && sizeof(Identifier) == kPayloadAt + sizeof(Text) &&
+              sizeof(Integer) == kPayloadAt + 8 && sizeof(Float) == kPayloadAt + 8 &&
+              alignof(Identifier) == alignof(Integer) && sizeof(Text) == 16);
 constexpr std::array<LeafRow, 4> kLeaves = {{
     {ExprKind::Identifier, sizeof(Identifier), ~std::uintptr_t{0}, 0},
     {ExprKind::Integer, sizeof(Integer), 0, offsetof(lexer::Lexeme, integer)},
@@ -229,36 +232,32 @@ const Expr* parse_leaf(Parser& parser, const lexer::Lexeme& token) {
   const std::size_t index =
       static_cast<std::size_t>(token.kind) - static_cast<std::size_t>(TokenKind::Identifier);
   if (index >= kLeaves.size() || !parser.build_tree) return nullptr;
-  const LeafRow row = kLeaves[index];
+  const LeafRow& row = kLeaves[index];
   constexpr std::size_t kAlign = alignof(Identifier);
   char* const out = parser.arena->room(Arena::kPadded + kAlign + sizeof(Identifier));
   const std::size_t at = reinterpret_cast<std::uintptr_t>(token.text.data()) -
                          reinterpret_cast<std::uintptr_t>(parser.source);
-  // Selections by mask, not by branch.
-  const auto pick = [&row](const void* text, const void* number) {
-    return reinterpret_cast<const void*>((reinterpret_cast<std::uintptr_t>(text) & row.text) |
-                                         (reinterpret_cast<std::uintptr_t>(number) & ~row.text));
-  };
+  // Selections are by mask, not by branch.
   const std::size_t length = token.text.size() & row.text;
   const bool copyable = (at <= parser.padded_reach) & (length - 1 < Arena::kPadded);
   const std::uintptr_t refused = row.text & (std::uintptr_t{copyable} - 1);
   if (out == nullptr || refused != 0) return nullptr;
 
   // A number moves sixteen bytes of its token to keep nothing of them.
-  std::memcpy(out, pick(token.text.data(), &token), Arena::kPadded);
+  const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(token.text.data()) & row.text) |
+                              (reinterpret_cast<std::uintptr_t>(&token) & ~row.text);
+  std::memcpy(out, reinterpret_cast<const char*>(from), Arena::kPadded);
   const std::uintptr_t text_end = reinterpret_cast<std::uintptr_t>(out + length);
   char* const node = out + length + ((kAlign - text_end % kAlign) % kAlign);
-  Identifier text_leaf;
-  text_leaf.kind = row.kind;
-  text_leaf.name = Text(out, length);
-  Integer number_leaf;
-  number_leaf.kind = row.kind;
-  std::memcpy(&number_leaf.value, reinterpret_cast<const char*>(&token) + row.value_at, sizeof(number_leaf.value));
-  // The node's first bytes from the leaf of its form; a number's node ends
-  // before the rest, which goes to free room.
-  std::memcpy(node, pick(&text_leaf, &number_leaf), sizeof(Integer));
-  std::memcpy(node + sizeof(Integer), reinterpret_cast<const char*>(&text_leaf) + sizeof(Integer),
-              sizeof(Identifier) - sizeof(Integer));
+  // Built in registers and stored once: the kind, then at the payload's
+  // place a text's two words or a number and a word that, for a number's
+  // shorter node, goes to free room.
+  const auto text_words = std::bit_cast<std::array<std::uint64_t, 2>>(Text(out, length));
+  std::uint64_t value;
+  std::memcpy(&value, reinterpret_cast<const char*>(&token) + row.value_at, sizeof value);
+  const std::array<std::uint64_t, 2> payload = {(text_words[0] & row.text) | (value & ~row.text), text_words[1]};
+  std::memcpy(node, &row.kind, sizeof row.kind);
+  std::memcpy(node + kPayloadAt, payload.data(), sizeof payload);
   parser.arena->take_until(node + row.size);
   return std::launder(reinterpret_cast<const Expr*>(node));
 }
@@ -489,9 +488,13 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
 const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   DepthGuard depth(parser);
   if (!depth) return nullptr;
-  if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
-  const Expr* result = parse_primary(parser);
-  if (result == nullptr) return nullptr;
+  // The most frequent operands without the call to parse_primary.
+  const Expr* result = parse_leaf(parser, *parser.current);
+  if (result == nullptr) {
+    if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
+    result = parse_primary(parser);
+    if (result == nullptr) return nullptr;
+  }
   return parse_infix(parser, result, min_precedence);
 }
 
