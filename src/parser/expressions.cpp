@@ -235,11 +235,9 @@ const Expr* parse_leaf(Parser& parser, const lexer::Lexeme& token) {
   const LeafRow& row = kLeaves[index];
   constexpr std::size_t kAlign = alignof(Identifier);
   char* const out = parser.arena->room(Arena::kPadded + kAlign + sizeof(Identifier));
-  const std::size_t at = reinterpret_cast<std::uintptr_t>(token.text.data()) -
-                         reinterpret_cast<std::uintptr_t>(parser.source);
   // Selections are by mask, not by branch.
   const std::size_t length = token.text.size() & row.text;
-  const bool copyable = (at <= parser.padded_reach) & (length - 1 < Arena::kPadded);
+  const bool copyable = readable_ahead(parser, token.text.data()) & (length - 1 < Arena::kPadded);
   const std::uintptr_t refused = row.text & (std::uintptr_t{copyable} - 1);
   if (out == nullptr || refused != 0) return nullptr;
 
@@ -276,10 +274,10 @@ const Expr* parse_wrapped(Parser& parser) {
 }
 
 // A prefix form other than the prefix operators; nothing when the current
-// token starts none (nothing is consumed then).
+// token starts none (nothing is consumed then). Callers try parse_leaf
+// first, so a leaf gets here only when that could not build it.
 const Expr* parse_primary(Parser& parser) {
   const lexer::Lexeme& token = *parser.current;
-  if (const Expr* leaf = parse_leaf(parser, token)) return leaf;
   switch (token.kind) {
     case TokenKind::Identifier:
       return identifier(parser, keep_text(parser, token.text));
@@ -472,7 +470,8 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
     advance(parser);
   }
 
-  const Expr* result = parse_primary(parser);
+  const Expr* result = parse_leaf(parser, *parser.current);
+  if (result == nullptr) result = parse_primary(parser);
   if (result == nullptr) return nullptr;
   result = parse_infix(parser, result, min);
   while (result != nullptr && !pending.empty()) {

@@ -192,10 +192,15 @@ std::optional<TypeRef> parse_type(Parser& parser);
 
 // Texts and spans copied into the tree's arena (a text stays a view of the
 // token when no tree is built).
+// True when Arena::kPadded bytes may be read from `text` (a view into the
+// source set by set_source, not far from its end).
+inline bool readable_ahead(const Parser& parser, const char* text) {
+  const std::size_t at = reinterpret_cast<std::uintptr_t>(text) - reinterpret_cast<std::uintptr_t>(parser.source);
+  return at <= parser.padded_reach;
+}
 inline Text keep_text(Parser& parser, std::string_view text) {
   if (!parser.build_tree) return text;
-  const std::size_t at = reinterpret_cast<std::uintptr_t>(text.data()) - reinterpret_cast<std::uintptr_t>(parser.source);
-  if (at <= parser.padded_reach) return parser.arena->copy_padded(text);
+  if (readable_ahead(parser, text.data())) return parser.arena->copy_padded(text);
   return parser.arena->copy(text);
 }
 // Lets keep_text read ahead in `text`, the lexer's source.
