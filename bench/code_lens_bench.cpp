@@ -9,6 +9,7 @@
 
 #include "features/code_lens.h"
 #include "features/code_lens_oracle.h"
+#include "lsp/writer.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ const std::string& document() {
 void BM_CodeLensesBySize(benchmark::State& state) {
   const std::string text = make_document(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    auto result = qosa::lsp::compute_code_lenses(text);
+    auto result = qosa::lsp::find_lenses(text);
     benchmark::DoNotOptimize(result);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -67,7 +68,7 @@ void BM_CodeLenses(benchmark::State& state) {
   const std::string& text = document();
   std::size_t lenses = 0;
   for (auto _ : state) {
-    auto result = qosa::lsp::compute_code_lenses(text);
+    auto result = qosa::lsp::find_lenses(text);
     lenses = result.size();
     benchmark::DoNotOptimize(result);
   }
@@ -81,7 +82,8 @@ BENCHMARK(BM_CodeLenses)->Unit(benchmark::kMillisecond);
 void BM_CodeLensJson(benchmark::State& state) {
   const std::string& text = document();
   for (auto _ : state) {
-    auto result = qosa::lsp::code_lens_json(text, "file:///proje/ana.qosa");
+    std::string result;
+    qosa::lsp::write_json(result, qosa::lsp::compute_code_lenses(text, "file:///proje/ana.qosa"));
     benchmark::DoNotOptimize(result);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -92,7 +94,7 @@ BENCHMARK(BM_CodeLensJson)->Unit(benchmark::kMillisecond);
 void BM_CodeLensesLineByLine(benchmark::State& state) {
   const std::string& text = document();
   for (auto _ : state) {
-    auto result = qosa::lsp::compute_code_lenses(text, qosa::lsp::testing::oracle_counts);
+    auto result = qosa::lsp::find_lenses(text, qosa::lsp::testing::oracle_counts);
     benchmark::DoNotOptimize(result);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

@@ -11,10 +11,9 @@
 #include <boost/json.hpp>
 
 #include "features/definition.h"
-#include "features/references.h"
-#include "features/rename.h"
 #include "features/word_index.h"
 #include "lsp/document.h"
+#include "server/dispatch.h"
 #include "program_generator.h"
 
 namespace {
@@ -22,7 +21,7 @@ namespace {
 using namespace qosa;
 
 struct Workspace {
-  lsp::DocumentStore store;
+  lsp::Server server;
   std::size_t bytes = 0;
   std::string uri;           // of the document the requests are made in
   lsp::Position position;    // on a whole-word use of `name` there
@@ -37,7 +36,7 @@ std::string first_lines(const std::string& text, std::size_t lines) {
   return pos == std::string::npos ? text : text.substr(0, pos);
 }
 
-const Workspace& workspace(std::string_view name) {
+Workspace& workspace(std::string_view name) {
   static Workspace w = [&] {
     Workspace w;
     for (int d = 0; d < 50; ++d) {
@@ -45,11 +44,11 @@ const Workspace& workspace(std::string_view name) {
       std::string text = first_lines(bench::generate_program(200'000, language, 100 + d), 2000);
       w.bytes += text.size();
       const std::string uri = "file:///bench/src/modul_" + std::to_string(d) + ".qosa";
-      lsp::open_document(w.store, *lsp::Uri::parse(uri), std::move(text), 1);
+      lsp::open_document(w.server.documents, *lsp::Uri::parse(uri), std::move(text), 1);
     }
     // The first whole-word use of the name in the first document.
     w.uri = "file:///bench/src/modul_0.qosa";
-    const std::string_view text = *lsp::snapshot_documents(w.store).text(w.uri);
+    const std::string_view text = *lsp::snapshot_documents(w.server.documents).text(w.uri);
     bool first = true;
     lsp::build_word_index(text).find(text, name).for_each([&](const lsp::WordIndex::Hit& hit) {
       if (first) w.position = lsp::Position{hit.line, hit.start};
@@ -74,19 +73,17 @@ void report(benchmark::State& state, const Workspace& w, std::size_t answer_byte
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-using Handler = lsp::Answer (*)(const boost::json::value&, const lsp::DocumentSnapshot&);
-
-// One request over and over; `fresh` drops every index first, as a change of
-// every document would.
-void run(benchmark::State& state, Handler handler, std::string_view more_params, bool fresh) {
-  const Workspace& w = workspace("toplam");
+// One request over and over, as the method table answers it; `fresh` drops
+// every index first, as a change of every document would.
+void run(benchmark::State& state, std::string_view method, std::string_view more_params, bool fresh) {
+  Workspace& w = workspace("toplam");
   const auto params = boost::json::parse(position_params(w) + std::string(more_params));
   std::size_t answer_bytes = 0;
   for (auto _ : state) {
     if (fresh) {
-      for (const auto& [uri, document] : w.store.documents) document.word_index.reset();
+      for (const auto& [uri, document] : w.server.documents.documents) document.word_index.reset();
     }
-    const lsp::Answer a = handler(params, lsp::snapshot_documents(w.store));
+    const lsp::Answer a = lsp::handle_request(params, method, w.server);
     answer_bytes = a->text().size();
     benchmark::DoNotOptimize(answer_bytes);
   }
@@ -95,18 +92,18 @@ void run(benchmark::State& state, Handler handler, std::string_view more_params,
 
 constexpr std::string_view references = R"(,"context":{"includeDeclaration":true}})";
 
-void BM_References(benchmark::State& state) { run(state, lsp::handle_references, references, false); }
+void BM_References(benchmark::State& state) { run(state, "textDocument/references", references, false); }
 BENCHMARK(BM_References)->Unit(benchmark::kMicrosecond);
 
 void BM_Rename(benchmark::State& state) {
-  run(state, lsp::handle_rename, R"(,"newName":"yeni_toplam"})", false);
+  run(state, "textDocument/rename", R"(,"newName":"yeni_toplam"})", false);
 }
 BENCHMARK(BM_Rename)->Unit(benchmark::kMicrosecond);
 
 // The first request after every document changed: each index is built
 // again from its text, then searched.
 void BM_ReferencesAfterEveryDocumentChanged(benchmark::State& state) {
-  run(state, lsp::handle_references, references, true);
+  run(state, "textDocument/references", references, true);
 }
 BENCHMARK(BM_ReferencesAfterEveryDocumentChanged)->Unit(benchmark::kMicrosecond);
 
@@ -117,7 +114,7 @@ void BM_WordIndexBuild(benchmark::State& state) {
   std::size_t runs = 0;
   for (auto _ : state) {
     runs = 0;
-    for (const auto& [uri, document] : w.store.documents) runs += lsp::build_word_index(document.text).size();
+    for (const auto& [uri, document] : w.server.documents.documents) runs += lsp::build_word_index(document.text).size();
     benchmark::DoNotOptimize(runs);
   }
   report(state, w, 0);
@@ -128,9 +125,9 @@ BENCHMARK(BM_WordIndexBuild)->Unit(benchmark::kMicrosecond);
 // Go to definition in one document: the front end's pass dominates.
 void BM_Definition(benchmark::State& state) {
   const Workspace& w = workspace("toplam");
-  const std::string_view text = *lsp::snapshot_documents(w.store).text(w.uri);
+  const std::string_view text = *lsp::snapshot_documents(w.server.documents).text(w.uri);
   for (auto _ : state) {
-    auto location = lsp::goto_definition(w.uri, w.position, text);
+    auto location = lsp::goto_definition(w.uri, w.position.line, w.position.character, text);
     benchmark::DoNotOptimize(location);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

@@ -8,7 +8,7 @@
 
 #include <boost/json.hpp>
 
-#include "features/semantic_tokens.h"
+#include "server/dispatch.h"
 #include "features/symbols.h"
 #include "lsp/document.h"
 #include "program_generator.h"
@@ -54,31 +54,25 @@ const std::string& document() {
   return text;
 }
 
-void BM_SemanticTokens(benchmark::State& state) {
-  qosa::lsp::DocumentStore store;
-  open_document(store, *qosa::lsp::Uri::parse("file:///big.qosa"), document(), 1);
-  const auto snapshot = qosa::lsp::snapshot_documents(store);
+// One request on the big document, as the method table answers it.
+void answer_request(benchmark::State& state, std::string_view method) {
+  qosa::lsp::Server server;
+  open_document(server.documents, *qosa::lsp::Uri::parse("file:///big.qosa"), document(), 1);
   const boost::json::value params = boost::json::parse(R"({"textDocument":{"uri":"file:///big.qosa"}})");
   for (auto _ : state) {
-    auto answer = qosa::lsp::handle_semantic_tokens(params, snapshot);
+    auto answer = qosa::lsp::handle_request(params, method, server);
     benchmark::DoNotOptimize(answer);
   }
-  const std::size_t written = qosa::lsp::handle_semantic_tokens(params, snapshot).text().size();
+  const std::size_t written = qosa::lsp::handle_request(params, method, server)->text().size();
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * document().size()));
   state.counters["doc_bytes"] = static_cast<double>(document().size());
   state.counters["json_bytes"] = static_cast<double>(written);
 }
+
+void BM_SemanticTokens(benchmark::State& state) { answer_request(state, "textDocument/semanticTokens/full"); }
 BENCHMARK(BM_SemanticTokens)->Unit(benchmark::kMillisecond);
 
-void BM_DocumentSymbols(benchmark::State& state) {
-  for (auto _ : state) {
-    auto answer = qosa::lsp::handle_document_symbols(document());
-    benchmark::DoNotOptimize(answer);
-  }
-  const std::size_t written = qosa::lsp::handle_document_symbols(document()).text().size();
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * document().size()));
-  state.counters["json_bytes"] = static_cast<double>(written);
-}
+void BM_DocumentSymbols(benchmark::State& state) { answer_request(state, "textDocument/documentSymbol"); }
 BENCHMARK(BM_DocumentSymbols)->Unit(benchmark::kMillisecond);
 
 }  // namespace

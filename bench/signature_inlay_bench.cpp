@@ -10,8 +10,7 @@
 
 #include <boost/json.hpp>
 
-#include "features/inlay_hints.h"
-#include "features/signature.h"
+#include "server/dispatch.h"
 #include "lsp/document.h"
 #include "program_generator.h"
 
@@ -34,7 +33,7 @@ std::string document(KeywordLanguage language, std::string_view call) {
 }
 
 struct Session {
-  qosa::lsp::DocumentStore store;
+  qosa::lsp::Server server;
   std::uint64_t call_column = 0;
 };
 
@@ -45,9 +44,9 @@ Session open_session(KeywordLanguage language) {
   const std::string_view call = turkish ? "    yazdır(sonuç, " : "    print(result, ";
   Session s;
   s.call_column = 18;  // UTF-16 units of either call line ("ı" is one)
-  qosa::lsp::open_document(s.store, *qosa::lsp::Uri::parse("file:///main.qosa"), document(language, call), 1);
+  qosa::lsp::open_document(s.server.documents, *qosa::lsp::Uri::parse("file:///main.qosa"), document(language, call), 1);
   for (int i = 0; i < 3; ++i) {
-    qosa::lsp::open_document(s.store, *qosa::lsp::Uri::parse("file:///other" + std::to_string(i) + ".qosa"),
+    qosa::lsp::open_document(s.server.documents, *qosa::lsp::Uri::parse("file:///other" + std::to_string(i) + ".qosa"),
                              qosa::bench::generate_program(1 << 20, language, 7 + i), 1);
   }
   return s;
@@ -58,14 +57,13 @@ KeywordLanguage language_of(const benchmark::State& state) {
 }
 
 void inlay_hints(benchmark::State& state, std::size_t first) {
-  const Session session = open_session(language_of(state));
-  const auto snapshot = qosa::lsp::snapshot_documents(session.store);
+  Session session = open_session(language_of(state));
   const json::value params = json::parse(
       R"({"textDocument":{"uri":"file:///main.qosa"},"range":{"start":{"line":)" + std::to_string(first) +
       R"(,"character":0},"end":{"line":)" + std::to_string(first + 59) + R"(,"character":0}}})");
   std::size_t bytes = 0;
   for (auto _ : state) {
-    const qosa::lsp::Answer answer = qosa::lsp::handle_inlay_hint(params, snapshot);
+    const qosa::lsp::Answer answer = qosa::lsp::handle_request(params, "textDocument/inlayHint", session.server);
     const std::string text = answer->text();  // as the response carries it
     bytes = text.size();
     benchmark::DoNotOptimize(text.data());
@@ -80,12 +78,12 @@ void BM_InlayHintsFirst60Lines(benchmark::State& state) { inlay_hints(state, 0);
 BENCHMARK(BM_InlayHintsFirst60Lines)->ArgName("english")->Arg(0)->Arg(1);
 
 void BM_SignatureHelpBuiltinAtEnd(benchmark::State& state) {
-  const Session session = open_session(language_of(state));
-  const auto snapshot = qosa::lsp::snapshot_documents(session.store);
+  Session session = open_session(language_of(state));
   const json::value params = json::parse(
       R"({"textDocument":{"uri":"file:///main.qosa"},"position":{"line":)" + std::to_string(kLines - 1) +
       R"(,"character":)" + std::to_string(session.call_column) + "}}");
-  const json::value first = qosa::lsp::signature_help(params, snapshot);
+  const auto ask = [&] { return qosa::lsp::handle_request(params, "textDocument/signatureHelp", session.server); };
+  const json::value first = json::parse(ask()->text());
   // The answer must come from the built-in table: no line may qualify.
   if (!first.is_object() ||
       first.at("signatures").at(0).at("documentation").as_string().starts_with("Function: ")) {
@@ -93,11 +91,12 @@ void BM_SignatureHelpBuiltinAtEnd(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    json::value answer = qosa::lsp::signature_help(params, snapshot);
+    auto answer = ask();
     benchmark::DoNotOptimize(answer);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(snapshot.text("file:///main.qosa")->size()));
+                          static_cast<std::int64_t>(
+                              qosa::lsp::snapshot_documents(session.server.documents).text("file:///main.qosa")->size()));
 }
 BENCHMARK(BM_SignatureHelpBuiltinAtEnd)->ArgName("english")->Arg(0)->Arg(1);
 

@@ -4,13 +4,10 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string_view>
+#include <vector>
 
-#include <boost/json/array.hpp>
-#include <boost/json/value.hpp>
-
-#include "lsp/document.h"
+#include "lsp/protocol.h"
 
 namespace qosa::lsp {
 
@@ -33,15 +30,14 @@ inline constexpr std::array<KeywordPair, 10> keyword_translation_pairs = {{
     {"son", "end"},
 }};
 
-// The fixes of one diagnostic, in rule order; none when it is not an object
-// or its "message" is not a string.
-std::optional<boost::json::array> quick_fixes_for_diagnostic(const boost::json::value& diagnostic,
-                                                             std::string_view uri);
+// The fixes of one received diagnostic, in rule order. `uri` is the
+// request's, as sent.
+std::vector<CodeAction> quick_fixes_for_diagnostic(const CodeActionDiagnostic& diagnostic, std::string_view uri);
 
-// "textDocument/codeAction": the array of actions, or null when the params
-// name no open document. Ranges are copied as received; only the lines of
-// the range are read.
-boost::json::value handle_code_action(const boost::json::value& params,
-                                      const DocumentSnapshot& snapshot);
+// "textDocument/codeAction" on the text of its document: the fixes of every
+// diagnostic, then an extract action, then a translation action when the
+// first line of the range holds keywords. Received ranges are copied as they
+// were sent; only the lines of the range are read.
+std::vector<CodeAction> handle_code_action(const CodeActionParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

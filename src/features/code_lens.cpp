@@ -9,7 +9,6 @@
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
-#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -471,7 +470,7 @@ std::vector<std::uint32_t> count_references(std::string_view text,
                      [](std::size_t, std::string_view content) { return declaration_words.found_in(content) != 0; });
 }
 
-std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounter counter) {
+std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
   // First every lens but the references, with a placeholder where a
   // references lens may go and the names it tries; then all names are
   // counted together; then the placeholders are resolved.
@@ -479,7 +478,7 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
     std::size_t lens;  // index of the placeholder
     std::size_t first, last;  // its names in `candidates`
   };
-  std::vector<CodeLens> lenses;
+  std::vector<Lens> lenses;
   std::vector<std::string_view> candidates;
   std::vector<Pending> pending;
   std::vector<std::size_t> declaration_lines;  // what the counting would find again
@@ -526,7 +525,7 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
   } else {
     counts = counter(text, candidates);
   }
-  std::vector<CodeLens> out;
+  std::vector<Lens> out;
   out.reserve(lenses.size());
   auto next = pending.begin();
   for (std::size_t i = 0; i < lenses.size(); ++i) {
@@ -536,7 +535,7 @@ std::vector<CodeLens> compute_code_lenses(std::string_view text, ReferenceCounte
     }
     for (std::size_t c = next->first; c < next->last; ++c) {
       if (counts[c] == 0) continue;
-      CodeLens lens = lenses[i];
+      Lens lens = lenses[i];
       lens.name = candidates[c];
       lens.count = counts[c];
       out.push_back(lens);
@@ -561,7 +560,7 @@ std::string_view title_head(LensKind kind) {
   return {};
 }
 
-void append_lens_title(std::string& out, const CodeLens& lens) {
+void append_lens_title(std::string& out, const Lens& lens) {
   if (lens.kind != LensKind::references) {
     out += title_head(lens.kind);
     if (lens.kind == LensKind::run_program) return;
@@ -577,7 +576,7 @@ void append_lens_title(std::string& out, const CodeLens& lens) {
 
 }  // namespace
 
-std::string lens_title(const CodeLens& lens) {
+std::string lens_title(const Lens& lens) {
   std::string title;
   append_lens_title(title, lens);
   return title;
@@ -594,96 +593,31 @@ std::string_view lens_command(LensKind kind) {
   return {};
 }
 
-namespace {
-
-// The parts of a lens's JSON that do not depend on the lens, each written once.
-struct LensJsonParts {
-  std::string uri_argument;  // the uri as a JSON string, then ","
-};
-
-// Command ids and titles hold nothing to escape, so they are written as they are.
-constexpr std::string_view lens_head = R"({"command":{"arguments":[)";
-constexpr std::size_t most_fixed_bytes = 200;  // member names, command, title head, four numbers
-
-// {"command":{"arguments":[...],"command":...,"title":...},"range":{"end":...,"start":...}}
-char* write_lens(char* p, const CodeLens& lens, const LensJsonParts& parts) {
-  p = support::write_bytes(p, lens_head);
-  if (lens.kind != LensKind::references) p = support::write_bytes(p, parts.uri_argument);
-  *p++ = '"';
-  char* const name = p;
-  p = support::write_json_escaped(p, lens.name);
-  const std::string_view escaped_name(name, static_cast<std::size_t>(p - name));
-  p = support::write_bytes(p, R"("],"command":")");
-  p = support::write_bytes(p, lens_command(lens.kind));
-  p = support::write_bytes(p, R"(","title":")");
-  if (lens.kind == LensKind::references) {
-    if (lens.count == 1) {
-      p = support::write_bytes(p, "1 reference");
-    } else {
-      p = support::write_decimal(p, lens.count);
-      p = support::write_bytes(p, " references");
-    }
-  } else {
-    p = support::write_bytes(p, title_head(lens.kind));
-    if (lens.kind != LensKind::run_program) {
-      p = support::write_bytes(p, escaped_name);  // escaping a title escapes the name inside it
-      *p++ = '\'';
-    }
+void for_each_code_lens(std::span<const Lens> lenses, std::string_view uri,
+                        support::FunctionRef<void(const CodeLens&)> fn) {
+  std::string title;
+  for (const Lens& lens : lenses) {
+    title.clear();
+    append_lens_title(title, lens);
+    const bool references = lens.kind == LensKind::references;
+    fn(CodeLens{lens.range,
+                LensCommand{title, lens_command(lens.kind),
+                            references ? std::nullopt : std::optional<std::string_view>(uri), lens.name}});
   }
-  p = support::write_bytes(p, R"("},"range":{"end":{"character":)");
-  p = support::write_decimal(p, lens.range.end.character);
-  p = support::write_bytes(p, R"(,"line":)");
-  p = support::write_decimal(p, lens.range.end.line);
-  p = support::write_bytes(p, R"(},"start":{"character":)");
-  p = support::write_decimal(p, lens.range.start.character);
-  p = support::write_bytes(p, R"(,"line":)");
-  p = support::write_decimal(p, lens.range.start.line);
-  return support::write_bytes(p, "}}}");
 }
 
-}  // namespace
-
-JsonResult code_lens_json(std::string_view text, std::string_view uri) {
-  const std::vector<CodeLens> lenses = compute_code_lenses(text);
-  LensJsonParts parts;
-  support::append_json_string(parts.uri_argument, uri);
-  parts.uri_argument += ',';
-  // Room for the longest each lens can be, so the text is sized once.
+std::size_t CodeLenses::expected_size() const {
+  // Member names, command, title and four numbers, besides the texts.
+  constexpr std::size_t most_fixed_bytes = 200;
   std::size_t room = 2;
-  for (const CodeLens& lens : lenses) {
-    room += most_fixed_bytes + parts.uri_argument.size() + 2 * support::max_json_escaped_size(lens.name);
-  }
-  std::string out;
-  out.resize_and_overwrite(room, [&](char* data, std::size_t) {
-    char* p = data;
-    *p++ = '[';
-    for (std::size_t i = 0; i < lenses.size(); ++i) {
-      if (i > 0) *p++ = ',';
-      p = write_lens(p, lenses[i], parts);
-    }
-    *p++ = ']';
-    return static_cast<std::size_t>(p - data);
-  });
-  return JsonResult::written(std::move(out));
+  for (const Lens& lens : lenses) room += most_fixed_bytes + uri.size() + 2 * lens.name.size();
+  return room;
 }
 
-Answer handle_code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot,
-                        CodeLensFunction lenses) {
-  const auto uri = raw_uri(params);
-  if (!uri) {
-    return std::unexpected(
-        response_error(ErrorCode::internal_error, "Code lens error: Missing textDocument.uri"));
-  }
-  const auto text = snapshot.text(*uri);
-  if (!text) {
-    return std::unexpected(
-        response_error(ErrorCode::internal_error, "Code lens error: Document not found"));
-  }
-  return lenses(*text, *uri);
-}
+CodeLenses compute_code_lenses(std::string_view text, std::string_view uri) { return {find_lenses(text), uri}; }
 
-Answer code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot) {
-  return handle_code_lens(params, snapshot, code_lens_json);
+CodeLenses handle_code_lens(const CodeLensParams& params, std::string_view text) {
+  return compute_code_lenses(text, params.uri.text);
 }
 
 }  // namespace qosa::lsp

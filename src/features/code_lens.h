@@ -10,18 +10,17 @@
 #include <string_view>
 #include <vector>
 
-#include <boost/json/value.hpp>
-
-#include "lsp/document.h"
 #include "lsp/protocol.h"
+#include "support/function_ref.h"
 
 namespace qosa::lsp {
 
 enum class LensKind : std::uint8_t { run_function, run_test, run_program, run_benchmark, references };
 
-// One lens. Its texts are borrowed from the document text (or are literals),
-// so a lens must not outlive the text it was computed from.
-struct CodeLens {
+// One lens as the rules find it. Its texts are borrowed from the document
+// text (or are literals), so a lens must not outlive the text it was
+// computed from.
+struct Lens {
   Range range;            // the line, from column 0 to the end of its trimmed text, in UTF-16 units
   LensKind kind;
   std::string_view name;  // the function, test, benchmark or declared name; "main" for the program
@@ -29,7 +28,7 @@ struct CodeLens {
 };
 
 // The lens title, e.g. "▶ Run 'topla'" or "2 references".
-std::string lens_title(const CodeLens& lens);
+std::string lens_title(const Lens& lens);
 // The command id the editor runs, e.g. "qosa.runFunction".
 std::string_view lens_command(LensKind kind);
 
@@ -52,20 +51,30 @@ using ReferenceCounter = std::vector<std::uint32_t> (*)(std::string_view text,
 // The lenses of a text, in line order and, within a line, in the order of
 // the kinds. Linear in the text. `counter` is there for tests to put a
 // plainer counting beside the real one.
-std::vector<CodeLens> compute_code_lenses(std::string_view text,
-                                          ReferenceCounter counter = count_references);
+std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter = count_references);
 
-// The lens array of a text as JSON text; `uri` is the first argument of the
-// run lenses.
-JsonResult code_lens_json(std::string_view text, std::string_view uri);
+// Hands each lens to `fn` as the protocol's record; `uri` is the first
+// argument of the run lenses. A record's title lives until the next call.
+void for_each_code_lens(std::span<const Lens> lenses, std::string_view uri,
+                        support::FunctionRef<void(const CodeLens&)> fn);
 
-// The code lenses of the document named by params."textDocument"."uri",
-// looked up byte for byte as sent. `lenses` gives the lens array of a text.
-using CodeLensFunction = JsonResult (*)(std::string_view text, std::string_view uri);
-Answer handle_code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot,
-                        CodeLensFunction lenses);
+// The lenses of a document, for the writer to walk.
+struct CodeLenses {
+  using record = CodeLens;
+  std::vector<Lens> lenses;
+  std::string_view uri;
 
-// "textDocument/codeLens".
-Answer code_lens(const boost::json::value& params, const DocumentSnapshot& snapshot);
+  template <class Sink>
+  void stream(Sink& sink) const {
+    for_each_code_lens(lenses, uri, [&](const CodeLens& lens) { sink.add(lens); });
+  }
+  std::size_t expected_size() const;
+};
+
+CodeLenses compute_code_lenses(std::string_view text, std::string_view uri);
+
+// "textDocument/codeLens" on the text of its document; the uri as sent is the
+// run lenses' first argument.
+CodeLenses handle_code_lens(const CodeLensParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

@@ -3,8 +3,6 @@
 #include <array>
 #include <initializer_list>
 
-#include <boost/json.hpp>
-
 namespace qosa::lsp {
 
 namespace {
@@ -218,22 +216,6 @@ std::string concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-boost::json::value to_json(const CompletionItem& item) {
-  boost::json::object out;
-  out["label"] = item.label;
-  out["kind"] = static_cast<int>(item.kind);
-  out["detail"] = item.detail;
-  if (item.documentation) {
-    boost::json::object documentation;
-    documentation["kind"] = "markdown";
-    documentation["value"] = *item.documentation;
-    out["documentation"] = std::move(documentation);
-  }
-  if (item.insert_text) out["insertText"] = *item.insert_text;
-  if (item.insert_text_format) out["insertTextFormat"] = static_cast<int>(*item.insert_text_format);
-  return out;
-}
-
 CompletionItem keyword_snippet_item(std::string_view label, std::string_view detail,
                                     std::string_view snippet) {
   return {std::string(label), CompletionItemKind::Keyword, std::string(detail), std::nullopt,
@@ -266,7 +248,7 @@ CompletionItem constant_item(std::string_view label, std::string_view detail,
           std::nullopt};
 }
 
-std::vector<CompletionItem> completion_items() {
+std::vector<CompletionItem> completion_items(const CompletionParams&) {
   std::vector<CompletionItem> items;
   items.reserve(keywords.size() + types.size() + values.size() + functions.size() +
                 constants.size());
@@ -284,7 +266,5 @@ std::vector<CompletionItem> completion_items() {
   }
   return items;
 }
-
-std::vector<CompletionItem> completion(CompletionParams) { return completion_items(); }
 
 }  // namespace qosa::lsp

@@ -60,21 +60,18 @@ std::optional<Location> find_definition(std::string_view word, std::string_view 
   if (!range) return std::nullopt;
   auto parsed = Uri::parse(uri);
   if (!parsed) return std::nullopt;
-  return Location{std::move(*parsed), *range};
+  return Location{parsed->str(), *range};
 }
 
-std::optional<Location> goto_definition(std::string_view uri, const Position& position,
+std::optional<Location> goto_definition(std::string_view uri, std::uint32_t line, std::uint32_t character,
                                         std::string_view text) {
-  const auto word = word_under_cursor(text, position);
+  const auto word = word_under_cursor(text, Position{line, character});
   if (!word) return std::nullopt;
   return find_definition(word->word, text, uri);
 }
 
-std::optional<Location> definition(const GotoDefinitionParams& params, const DocumentSnapshot& snapshot) {
-  const std::string& uri = params.text_document.uri.str();
-  const auto text = snapshot.text(uri);
-  if (!text) return std::nullopt;
-  return goto_definition(uri, params.position, *text);
+std::optional<Location> definition_request(const GotoDefinitionParams& params, std::string_view text) {
+  return goto_definition(params.text_document.uri.str(), params.position.line, params.position.character, text);
 }
 
 }  // namespace qosa::lsp

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 
-#include "lsp/document.h"
 #include "lsp/protocol.h"
 
 namespace qosa::lsp {
@@ -22,10 +21,10 @@ std::optional<Location> find_definition(std::string_view word, std::string_view 
                                         std::string_view uri);
 
 // The declaration of the word under the cursor (character in UTF-16 code units).
-std::optional<Location> goto_definition(std::string_view uri, const Position& position,
+std::optional<Location> goto_definition(std::string_view uri, std::uint32_t line, std::uint32_t character,
                                         std::string_view text);
 
-// A request on the open documents: none when its document is not open.
-std::optional<Location> definition(const GotoDefinitionParams& params, const DocumentSnapshot& snapshot);
+// The request, on the text of its document.
+std::optional<Location> definition_request(const GotoDefinitionParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

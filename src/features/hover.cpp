@@ -1,6 +1,5 @@
 #include "features/hover.h"
 
-#include <boost/json.hpp>
 
 #include "features/words.h"
 #include "support/columns.h"
@@ -366,15 +365,6 @@ std::optional<std::string_view> find_hover_text(std::string_view word) {
   return std::nullopt;
 }
 
-boost::json::value to_json(const Hover& hover) {
-  boost::json::object contents;
-  contents["kind"] = "markdown";
-  contents["value"] = hover.markdown;
-  boost::json::object out;
-  out["contents"] = std::move(contents);
-  return out;
-}
-
 std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::uint32_t character) {
   const auto found = line_at(text, line);
   if (!found) return std::nullopt;
@@ -388,10 +378,10 @@ std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::ui
   if (span.begin == span.end) return std::nullopt;
   const auto markdown = find_hover_text(content.substr(span.begin, span.end - span.begin));
   if (!markdown) return std::nullopt;
-  return Hover{std::string(*markdown)};
+  return Hover{*markdown};
 }
 
-std::optional<Hover> hover(const HoverParams& params, std::string_view text) {
+std::optional<Hover> hover_request(const HoverParams& params, std::string_view text) {
   return hover_at(text, params.position.line, params.position.character);
 }
 

@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include <boost/json/value.hpp>
-
 #include "lsp/protocol.h"
 
 namespace qosa::lsp {
@@ -27,20 +25,12 @@ extern const std::array<HoverText, 27> hover_texts;
 // The table's text for a whole word, compared byte for byte.
 std::optional<std::string_view> find_hover_text(std::string_view word);
 
-// A hover whose contents are markdown; it has no range.
-struct Hover {
-  std::string markdown;
-};
-
-// {"contents":{"kind":"markdown","value":...}}
-boost::json::value to_json(const Hover& hover);
-
 // The hover at a position of the text. `character` is the request's column in
 // UTF-16 code units. The word may take "@" on its left, so an annotation is
 // found from anywhere on it; the cursor past the line's last character gets none.
 std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::uint32_t character);
 
 // The hover of a request on the text of its document.
-std::optional<Hover> hover(const HoverParams& params, std::string_view text);
+std::optional<Hover> hover_request(const HoverParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

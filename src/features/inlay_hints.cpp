@@ -4,8 +4,6 @@
 #include <charconv>
 #include <string>
 
-#include <boost/json.hpp>
-
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
@@ -13,8 +11,6 @@
 #include "support/utf8.h"
 
 namespace qosa::lsp {
-
-namespace json = boost::json;
 
 namespace {
 
@@ -229,31 +225,8 @@ std::vector<InlayHint> compute_inlay_hints(std::string_view text, std::uint32_t 
   return hints;
 }
 
-Answer handle_inlay_hint(const json::value& params, const DocumentSnapshot& snapshot) {
-  const auto uri = raw_uri(params);
-  if (!uri) {
-    return std::unexpected(
-        response_error(ErrorCode::internal_error, "Inlay hints error: Missing textDocument.uri"));
-  }
-  // A missing or malformed line reads as the document's first or last line;
-  // larger numbers keep their low 32 bits.
-  const json::value& range = lookup(params, "range");
-  const auto line_of = [&](std::string_view end, std::uint32_t otherwise) {
-    const auto line = raw_unsigned(lookup(lookup(range, end), "line"));
-    return line ? static_cast<std::uint32_t>(*line) : otherwise;
-  };
-  const std::uint32_t first = line_of("start", 0);
-  const std::uint32_t last = line_of("end", 4294967295u);
-  const auto text = snapshot.text(*uri);
-  if (!text) {
-    return std::unexpected(
-        response_error(ErrorCode::internal_error, "Inlay hints error: Document not found"));
-  }
-  const std::vector<InlayHint> hints = compute_inlay_hints(*text, first, last);
-  json::array out;
-  out.reserve(hints.size());
-  for (const InlayHint& hint : hints) out.push_back(to_json(hint));
-  return JsonResult(std::move(out));
+std::vector<InlayHint> handle_inlay_hint(const InlayHintParams& params, std::string_view text) {
+  return compute_inlay_hints(text, params.first_line, params.last_line);
 }
 
 }  // namespace qosa::lsp

@@ -9,9 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include <boost/json/value.hpp>
-
-#include "lsp/document.h"
 #include "lsp/protocol.h"
 
 namespace qosa::lsp {
@@ -30,9 +27,7 @@ std::optional<std::string_view> infer_value_type(std::string_view value);
 std::vector<InlayHint> compute_inlay_hints(std::string_view text, std::uint32_t first,
                                            std::uint32_t last);
 
-// The request: the document under params."textDocument"."uri" as sent, the
-// lines of params."range" (the whole document when it is missing); -32603
-// "Inlay hints error: ..." when the uri is missing or not open.
-Answer handle_inlay_hint(const boost::json::value& params, const DocumentSnapshot& snapshot);
+// The request, on the text of its document: the lines of its range.
+std::vector<InlayHint> handle_inlay_hint(const InlayHintParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

@@ -2,16 +2,20 @@
 // every open document, but those that follow a declaration keyword.
 #pragma once
 
-#include <boost/json/value.hpp>
+#include <optional>
+#include <string_view>
 
+#include "features/word_index.h"
 #include "lsp/document.h"
 #include "lsp/protocol.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 
-// "textDocument/references" with its params as received (null when absent):
-// the array of locations, null when the document is not open or no word is
-// under the cursor, or -32600 "Invalid references params".
-Answer handle_references(const boost::json::value& params, const DocumentSnapshot& snapshot);
+// The locations, in the order the open documents come, then the declaration
+// in the request's document when the context asks for it; none when no word
+// is under the cursor.
+std::optional<LocationList<WordPlaces>> handle_references(const ReferenceParams& params, std::string_view text,
+                                                          const DocumentSnapshot& snapshot);
 
 }  // namespace qosa::lsp

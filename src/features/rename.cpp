@@ -2,18 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <string>
 
 #include "features/word_index.h"
 #include "features/words.h"
-#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
-
-namespace json = boost::json;
 
 namespace {
 
@@ -53,52 +49,31 @@ bool is_valid_new_name(std::string_view name) {
   return !is_reserved_word(name);
 }
 
-std::optional<PrepareRenameResult> prepare_rename(const TextDocumentPositionParams& params,
+std::optional<PrepareRenameResult> prepare_rename(std::string_view uri, std::uint32_t line, std::uint32_t character,
                                                   const DocumentSnapshot& snapshot) {
-  const auto text = snapshot.text(params.text_document.uri.str());
+  const auto text = snapshot.text(uri);
   if (!text) return std::nullopt;
-  const auto word = word_under_cursor(*text, params.position);
+  const auto word = word_under_cursor(*text, Position{line, character});
   if (!word || is_reserved_word(word->word)) return std::nullopt;
-  return PrepareRenameResult{word->range, std::string(word->word)};
+  return PrepareRenameResult{word->range, word->word};
 }
 
-Answer handle_rename(const json::value& params, const DocumentSnapshot& snapshot) {
-  RenameParams p;
-  if (!from_json(params, p)) {
-    return std::unexpected(response_error(ErrorCode::invalid_request, "Invalid rename params"));
-  }
-  const auto text = snapshot.text(p.text_document.uri.str());
-  if (!text) return JsonResult(nullptr);
-  const auto old = word_under_cursor(*text, p.position);
-  if (!old || !is_valid_new_name(p.new_name)) return JsonResult(nullptr);
+std::optional<PrepareRenameResult> prepare_rename_request(const TextDocumentPositionParams& params,
+                                                          const DocumentSnapshot& snapshot) {
+  return prepare_rename(params.text_document.uri.str(), params.position.line, params.position.character, snapshot);
+}
 
-  // The documents with an occurrence, by printed uri: the answer's members
-  // come out in the order of their uris.
-  std::string head = R"({"newText":)";
-  support::append_json_string(head, p.new_name);
-  head += R"(,"range":)";
-  std::map<std::string_view, WordIndex::Occurrences> changes;
-  std::size_t expected = 0;  // an upper bound of the answer's size
-  for (const auto& [uri, found] : find_word_in_documents(snapshot, old->word)) {
-    expected += 2 * uri->str().size() + 8 + found.size() * (head.size() + 128);
-    changes.emplace(uri->str(), found);
-  }
-  if (changes.empty()) return JsonResult(nullptr);
-
-  std::string out = R"({"changes":{)";
-  out.reserve(expected + 16);
-  bool first = true;
-  for (const auto& [uri, found] : changes) {
-    if (!first) out += ',';
-    first = false;
-    support::append_json_string(out, uri);
-    out += ":[";
-    bool first_edit = true;
-    append_occurrences(out, found, /*skip_declared=*/false, head, "}", first_edit);
-    out += ']';
-  }
-  out += "}}";
-  return JsonResult::written(std::move(out));
+std::optional<WorkspaceEdit<WordPlaces>> handle_rename(const RenameParams& params, std::string_view text,
+                                                       const DocumentSnapshot& snapshot) {
+  const auto old = word_under_cursor(text, params.position);
+  if (!old || !is_valid_new_name(params.new_name)) return std::nullopt;
+  WorkspaceEdit<WordPlaces> edit{params.new_name, {find_word_in_documents(snapshot, old->word), false}};
+  std::vector<DocumentOccurrences>& documents = edit.places.documents;
+  if (documents.empty()) return std::nullopt;
+  // The answer's members come out in the order of their uris.
+  std::sort(documents.begin(), documents.end(),
+            [](const DocumentOccurrences& a, const DocumentOccurrences& b) { return a.uri->str() < b.uri->str(); });
+  return edit;
 }
 
 }  // namespace qosa::lsp

@@ -2,13 +2,14 @@
 // the cursor in every open document takes the new name.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include <boost/json/value.hpp>
-
+#include "features/word_index.h"
 #include "lsp/document.h"
 #include "lsp/protocol.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 
@@ -21,12 +22,17 @@ bool is_valid_new_name(std::string_view name);
 
 // The word under the cursor and its range (UTF-16 code units); none when the
 // document is not open, no word is there, or the word is reserved.
-std::optional<PrepareRenameResult> prepare_rename(const TextDocumentPositionParams& params,
+std::optional<PrepareRenameResult> prepare_rename(std::string_view uri, std::uint32_t line, std::uint32_t character,
                                                   const DocumentSnapshot& snapshot);
 
-// "textDocument/rename" with its params as received (null when absent): the
-// workspace edit, null when there is nothing to rename or the new name is
-// refused, or -32600 "Invalid rename params".
-Answer handle_rename(const boost::json::value& params, const DocumentSnapshot& snapshot);
+// The request, on the open documents.
+std::optional<PrepareRenameResult> prepare_rename_request(const TextDocumentPositionParams& params,
+                                                          const DocumentSnapshot& snapshot);
+
+// Every whole-word occurrence of the word under the cursor, in every open
+// document, takes the new name; none when no word is under the cursor or
+// the new name is refused, and none when the word occurs nowhere.
+std::optional<WorkspaceEdit<WordPlaces>> handle_rename(const RenameParams& params, std::string_view text,
+                                                       const DocumentSnapshot& snapshot);
 
 }  // namespace qosa::lsp

@@ -7,7 +7,6 @@
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
-#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -453,9 +452,9 @@ void to_wire(std::string_view line, std::uint32_t line_index, bool ascii,
   }
 }
 
-// Runs the passes over every line and hands each line's ordered tokens to `fn`.
-template <class Fn>
-void for_each_line_tokens(std::string_view text, Fn&& fn) {
+}  // namespace
+
+void for_each_line_tokens(std::string_view text, support::FunctionRef<void(std::span<const SemanticToken>)> fn) {
   std::vector<LineToken> scratch;
   std::vector<std::uint32_t> columns;
   std::vector<SemanticToken> wire;
@@ -472,71 +471,12 @@ void for_each_line_tokens(std::string_view text, Fn&& fn) {
   }
 }
 
-
-}  // namespace
-
 std::optional<std::string> declared_variable_name(std::string_view line) {
   const auto name = variable_name(line, find_declaration_words(line));
   if (!name) return std::nullopt;
   return std::string(*name);
 }
 
-std::vector<SemanticToken> semantic_tokens(std::string_view text) {
-  std::vector<SemanticToken> all;
-  for_each_line_tokens(text, [&](std::span<const SemanticToken> line) {
-    all.insert(all.end(), line.begin(), line.end());
-  });
-  return all;
-}
-
-SemanticTokenEncoder::SemanticTokenEncoder(std::string& out) : out_(out) { out_ += R"({"data":[)"; }
-
-void SemanticTokenEncoder::append(std::span<const SemanticToken> ordered) {
-  constexpr std::size_t most_per_token = 5 * 11;  // five numbers of up to 10 digits, with commas
-  const std::size_t old = out_.size();
-  out_.resize_and_overwrite(old + ordered.size() * most_per_token, [&](char* data, std::size_t) {
-    char* p = data + old;
-    for (const SemanticToken& t : ordered) {
-      if (!first_) *p++ = ',';
-      first_ = false;
-      const bool same_line = t.line == prev_line_;
-      p = support::write_small_decimal(p, t.line - prev_line_);
-      *p++ = ',';
-      p = support::write_small_decimal(p, same_line ? t.start - prev_start_ : t.start);
-      *p++ = ',';
-      p = support::write_small_decimal(p, t.length);
-      *p++ = ',';
-      p = support::write_small_decimal(p, t.token_type);
-      *p++ = ',';
-      p = support::write_small_decimal(p, t.token_modifiers);
-      prev_line_ = t.line;
-      prev_start_ = t.start;
-    }
-    return static_cast<std::size_t>(p - data);
-  });
-}
-
-void SemanticTokenEncoder::finish() { out_ += "]}"; }
-
-std::string encode_semantic_tokens(std::span<const SemanticToken> ordered) {
-  std::string out;
-  SemanticTokenEncoder encoder(out);
-  encoder.append(ordered);
-  encoder.finish();
-  return out;
-}
-
-JsonResult handle_semantic_tokens(const boost::json::value& params, const DocumentSnapshot& snapshot) {
-  std::string out;
-  SemanticTokenEncoder encoder(out);
-  const auto uri = raw_uri(params);
-  const auto text = uri ? snapshot.text(*uri) : std::nullopt;
-  if (text) {
-    out.reserve(text->size() + 64);
-    for_each_line_tokens(*text, [&](std::span<const SemanticToken> line) { encoder.append(line); });
-  }
-  encoder.finish();
-  return JsonResult::written(std::move(out));
-}
+DocumentTokens handle_semantic_tokens(const SemanticTokensParams&, std::string_view text) { return {text}; }
 
 }  // namespace qosa::lsp

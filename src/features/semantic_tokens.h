@@ -11,24 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include <boost/json/value.hpp>
-
 #include "features/tables.h"
-#include "lsp/document.h"
 #include "lsp/protocol.h"
+#include "support/function_ref.h"
 
 namespace qosa::lsp {
-
-// One coloured stretch of one line. `start` and `length` count UTF-16 code
-// units of the line on the wire.
-struct SemanticToken {
-  std::uint32_t line = 0;
-  std::uint32_t start = 0;
-  std::uint32_t length = 0;
-  std::uint32_t token_type = 0;
-  std::uint32_t token_modifiers = 0;
-  friend bool operator==(const SemanticToken&, const SemanticToken&) = default;
-};
 
 struct AnnotationWord {
   std::string_view text;
@@ -45,31 +32,24 @@ extern const std::array<std::string_view, 19> semantic_operators;
 // The name a variable or constant declaration on `line` declares, if any.
 std::optional<std::string> declared_variable_name(std::string_view line);
 
-// The tokens of a valid UTF-8 text, ordered by line and start (ties in the
-// order the passes produce them).
-std::vector<SemanticToken> semantic_tokens(std::string_view text);
+// Hands the ordered tokens of each line of a valid UTF-8 text to `fn`, line
+// by line (lines without tokens are skipped): ordered by line and start,
+// ties in the order the passes produce them.
+void for_each_line_tokens(std::string_view text, support::FunctionRef<void(std::span<const SemanticToken>)> fn);
 
-// Relative encoding of ordered tokens, five integers each: appended to `out`
-// as the JSON array of the answer's "data". Tokens can be given a line at a time.
-class SemanticTokenEncoder {
- public:
-  explicit SemanticTokenEncoder(std::string& out);
-  void append(std::span<const SemanticToken> ordered);
-  void finish();  // closes the array
+// The tokens of a document, for the writer to walk.
+struct DocumentTokens {
+  using record = SemanticToken;
+  std::string_view text;
 
- private:
-  std::string& out_;
-  std::uint32_t prev_line_ = 0;
-  std::uint32_t prev_start_ = 0;
-  bool first_ = true;
+  template <class Sink>
+  void stream(Sink& sink) const {
+    for_each_line_tokens(text, [&](std::span<const SemanticToken> line) { sink.append(line); });
+  }
+  std::size_t expected_size() const { return text.size() + 64; }
 };
 
-// {"data":[...]} for ordered tokens.
-std::string encode_semantic_tokens(std::span<const SemanticToken> ordered);
-
-// The answer to "textDocument/semanticTokens/full": the tokens of the
-// document named by params."textDocument"."uri" exactly as sent, or
-// {"data":[]} when there is no such string or no such document.
-JsonResult handle_semantic_tokens(const boost::json::value& params, const DocumentSnapshot& snapshot);
+// The answer to "textDocument/semanticTokens/full" on the text of its document.
+DocumentTokens handle_semantic_tokens(const SemanticTokensParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

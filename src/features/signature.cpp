@@ -3,8 +3,6 @@
 #include <array>
 #include <string>
 
-#include <boost/json.hpp>
-
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
@@ -12,8 +10,6 @@
 #include "support/utf8.h"
 
 namespace qosa::lsp {
-
-namespace json = boost::json;
 
 namespace {
 
@@ -38,13 +34,6 @@ constexpr BuiltinSignature builtin_signatures[] = {
     {{"pow"}, "pow(base: float, exponent: float) -> float", {"base: float", "exponent: float"},
      "Power operation"},
 };
-
-json::value signature(std::string_view label, json::value parameters, std::string_view documentation) {
-  return json::object{
-      {"documentation", documentation}, {"label", label}, {"parameters", std::move(parameters)}};
-}
-
-json::value parameter(std::string_view label) { return json::object{{"label", label}}; }
 
 // The first line that holds `name` and whose lowercased form holds
 // "fonksiyon" or "function". Only lines that hold the name are lowercased,
@@ -72,7 +61,7 @@ std::optional<std::string_view> defining_line(std::string_view text, std::string
 
 // The signature of `name` as the defining line declares it; none when the
 // line has no "(" after the name or no ")" after that.
-std::optional<json::value> declared_signature(std::string_view line, std::string_view name) {
+std::optional<SignatureInformation> declared_signature(std::string_view line, std::string_view name) {
   const std::size_t open = line.find('(', line.find(name));
   if (open == std::string_view::npos) return std::nullopt;
   const std::size_t close = line.find(')', open + 1);
@@ -84,25 +73,25 @@ std::optional<json::value> declared_signature(std::string_view line, std::string
     const std::string_view ret = support::until_white_space(support::trim(line.substr(arrow + 2)));
     if (!ret.empty()) label += " -> " + std::string(ret);
   }
-  return signature(label, parameter_labels(params), "Function: " + std::string(name));
+  return SignatureInformation{std::move(label), "Function: " + std::string(name), parameter_labels(params)};
 }
 
 }  // namespace
 
-std::optional<json::value> builtin_signature(std::string_view name) {
+std::optional<SignatureInformation> builtin_signature(std::string_view name) {
   for (const BuiltinSignature& entry : builtin_signatures) {
     if (name != entry.names[0] && (entry.names[1].empty() || name != entry.names[1])) continue;
-    json::array parameters;
+    std::vector<ParameterInformation> parameters;
     for (std::string_view p : entry.parameters) {
-      if (!p.empty()) parameters.push_back(parameter(p));
+      if (!p.empty()) parameters.push_back({std::string(p)});
     }
-    return signature(entry.label, std::move(parameters), entry.documentation);
+    return SignatureInformation{std::string(entry.label), std::string(entry.documentation), std::move(parameters)};
   }
   return std::nullopt;
 }
 
-json::value parameter_labels(std::string_view list) {
-  json::array out;
+std::vector<ParameterInformation> parameter_labels(std::string_view list) {
+  std::vector<ParameterInformation> out;
   if (support::trim(list).empty()) return out;
   std::size_t from = 0;
   while (true) {
@@ -112,10 +101,10 @@ json::value parameter_labels(std::string_view list) {
     // "name: type" exactly when the piece has one ":".
     const std::size_t colon = piece.find(':');
     if (colon != std::string_view::npos && piece.find(':', colon + 1) == std::string_view::npos) {
-      out.push_back(parameter(std::string(support::trim(piece.substr(0, colon))) + ": " +
-                              std::string(support::trim(piece.substr(colon + 1)))));
+      out.push_back({std::string(support::trim(piece.substr(0, colon))) + ": " +
+                     std::string(support::trim(piece.substr(colon + 1)))});
     } else {
-      out.push_back(parameter(piece));
+      out.push_back({std::string(piece)});
     }
     if (comma == std::string_view::npos) break;
     from = comma + 1;
@@ -123,8 +112,8 @@ json::value parameter_labels(std::string_view list) {
   return out;
 }
 
-std::optional<json::value> handle_signature_help(std::string_view text, std::uint64_t line,
-                                                 std::uint64_t character) {
+std::optional<SignatureHelp> handle_signature_help(std::string_view text, std::uint64_t line,
+                                                   std::uint64_t character) {
   const auto found = line_at(text, line);
   if (!found) return std::nullopt;
   const std::string_view content = found->content;
@@ -158,28 +147,21 @@ std::optional<json::value> handle_signature_help(std::string_view text, std::uin
   if (span.begin == span.end) return std::nullopt;
   const std::string_view name = before.substr(span.begin);
 
-  std::optional<json::value> sig;
+  std::optional<SignatureInformation> sig;
   if (const auto declared = defining_line(text, name)) {
     sig = declared_signature(*declared, name);
   } else {
     sig = builtin_signature(name);
   }
   if (!sig) return std::nullopt;
-  return json::object{{"activeParameter", commas},
-                      {"activeSignature", 0},
-                      {"signatures", json::array{std::move(*sig)}}};
+  SignatureHelp help;
+  help.signatures.push_back(std::move(*sig));
+  help.active_parameter = commas;
+  return help;
 }
 
-json::value signature_help(const json::value& params, const DocumentSnapshot& snapshot) {
-  const auto uri = raw_uri(params);
-  const json::value& position = lookup(params, "position");
-  const auto line = raw_unsigned(lookup(position, "line"));
-  const auto character = raw_unsigned(lookup(position, "character"));
-  if (!uri || !line || !character) return nullptr;
-  const auto text = snapshot.text(*uri);
-  if (!text) return nullptr;
-  auto answer = handle_signature_help(*text, *line, *character);
-  return answer ? std::move(*answer) : json::value(nullptr);
+std::optional<SignatureHelp> signature_help_request(const SignatureHelpParams& params, std::string_view text) {
+  return handle_signature_help(text, params.line, params.character);
 }
 
 }  // namespace qosa::lsp

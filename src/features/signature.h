@@ -6,30 +6,26 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
-#include <boost/json/value.hpp>
-
-#include "lsp/document.h"
+#include "lsp/protocol.h"
 
 namespace qosa::lsp {
 
-// The built-in function under `name`, compared byte for byte, as a signature
-// object ("documentation", "label", "parameters"); none for any other name.
-std::optional<boost::json::value> builtin_signature(std::string_view name);
+// The built-in function under `name`, compared byte for byte; none for any
+// other name.
+std::optional<SignatureInformation> builtin_signature(std::string_view name);
 
-// The parameter objects ({"label": ...}) of the text between a declaration's
-// parentheses.
-boost::json::value parameter_labels(std::string_view list);
+// The parameters of the text between a declaration's parentheses.
+std::vector<ParameterInformation> parameter_labels(std::string_view list);
 
 // The answer at a position of the text, or none. `character` is the request's
 // column in UTF-16 code units; a column inside a surrogate pair counts as the
 // start of its character.
-std::optional<boost::json::value> handle_signature_help(std::string_view text, std::uint64_t line,
-                                                        std::uint64_t character);
+std::optional<SignatureHelp> handle_signature_help(std::string_view text, std::uint64_t line,
+                                                   std::uint64_t character);
 
-// The request: params."textDocument"."uri" looked up as sent, and
-// params."position"; null when any of them is missing or malformed, or when
-// there is no signature.
-boost::json::value signature_help(const boost::json::value& params, const DocumentSnapshot& snapshot);
+// The request, on the text of its document.
+std::optional<SignatureHelp> signature_help_request(const SignatureHelpParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

@@ -6,7 +6,6 @@
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
-#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -35,16 +34,6 @@ std::optional<std::string_view> before(std::string_view text, char c) {
   return support::trim(text.substr(0, at));
 }
 
-// A symbol whose texts are borrowed: the name from the line, the detail
-// from a buffer reused from symbol to symbol.
-struct SymbolView {
-  std::string_view name;
-  std::optional<std::string_view> detail;
-  Range range;
-  Range selection_range;
-  SymbolKind kind;
-};
-
 // One line of the document: its text, its index and the buffers that
 // lowercasing and the details reuse from line to line.
 struct SymbolLine {
@@ -54,17 +43,17 @@ struct SymbolLine {
   std::string& detail;
 
   // A symbol of this line whose selection is given in bytes of the line.
-  SymbolView symbol(std::string_view name, SymbolKind kind, std::size_t begin, std::size_t end) const {
+  SymbolRecord symbol(std::string_view name, SymbolKind kind, std::size_t begin, std::size_t end) const {
     Utf16Columns columns(text);
     const auto column = [&](std::size_t byte) { return static_cast<std::uint32_t>(columns.column(byte)); };
     const Range selection{{index, column(begin)}, {index, column(end)}};
     const Range line{{index, 0}, {index, column(text.size())}};
-    return SymbolView{name, detail, line, selection, kind};
+    return SymbolRecord{name, detail, line, selection, kind};
   }
 
   // The selection is the first occurrence of the name in the line, wherever
   // it stands (also inside the keyword).
-  SymbolView at_first_occurrence(std::string_view name, SymbolKind kind) const {
+  SymbolRecord at_first_occurrence(std::string_view name, SymbolKind kind) const {
     const std::size_t at = text.find(name);
     return symbol(name, kind, at, at + name.size());
   }
@@ -169,7 +158,7 @@ void fold_keyword_letters(std::string_view line, std::string& out) {
   });
 }
 
-std::optional<SymbolView> function_symbol(const SymbolLine& line) {
+std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
   if (!may_hold_function_keyword(line.text)) return std::nullopt;
   if (folding_finds_keywords(line.text)) {
     fold_keyword_letters(line.text, line.lower);
@@ -213,7 +202,7 @@ std::optional<SymbolView> function_symbol(const SymbolLine& line) {
   };
   const auto line_end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line.text, line.text.size()));
   const Range whole{{line.index, 0}, {line.index, line_end}};
-  return SymbolView{name, detail, whole, {{line.index, column(name_start)}, {line.index, column(name_end)}},
+  return SymbolRecord{name, detail, whole, {{line.index, column(name_start)}, {line.index, column(name_end)}},
                     SymbolKind::function};
 }
 
@@ -263,7 +252,7 @@ std::optional<std::pair<const LeadingKeyword*, std::string_view>> leading_keywor
   return std::nullopt;
 }
 
-std::optional<SymbolView> variable_symbol(const SymbolLine& line, std::string_view trimmed,
+std::optional<SymbolRecord> variable_symbol(const SymbolLine& line, std::string_view trimmed,
                                           std::string_view lower_head) {
   const auto found = leading_keyword(variable_keywords, trimmed, lower_head);
   if (!found) return std::nullopt;
@@ -283,7 +272,7 @@ std::optional<SymbolView> variable_symbol(const SymbolLine& line, std::string_vi
   return line.at_first_occurrence(*name, row->kind);
 }
 
-std::optional<SymbolView> struct_symbol(const SymbolLine& line, std::string_view trimmed,
+std::optional<SymbolRecord> struct_symbol(const SymbolLine& line, std::string_view trimmed,
                                         std::string_view lower_head) {
   const auto found = leading_keyword(struct_keywords, trimmed, lower_head);
   if (!found) return std::nullopt;
@@ -333,106 +322,24 @@ void line_symbols(const SymbolLine& line, std::string& lower_head, Fn&& emit) {
   if (auto symbol = struct_symbol(line, trimmed, lower_head)) emit(*symbol);
 }
 
-// Calls emit(const SymbolView&) for every symbol; its detail lives until the next call.
-template <class Fn>
-void for_each_symbol(std::string_view text, Fn&& emit) {
+}  // namespace
+
+void for_each_symbol(std::string_view text, support::FunctionRef<void(const SymbolRecord&)> fn) {
   std::string lower;
   std::string lower_head;
   std::string detail;
   LineCursor lines(text);
   std::uint32_t index = 0;
   while (const auto line = lines.next()) {
-    line_symbols(SymbolLine{line->content, index, lower, detail}, lower_head, emit);
+    line_symbols(SymbolLine{line->content, index, lower, detail}, lower_head, fn);
     ++index;
   }
 }
 
-// Room for a symbol's JSON besides its escaped name and detail: member
-// names, kind and eight numbers.
-constexpr std::size_t most_fixed_bytes = 128 + 8 * support::max_decimal_digits;
+DocumentSymbols handle_document_symbols(std::string_view text) { return {text}; }
 
-char* write_position(char* p, const Position& at) {
-  p = support::write_bytes(p, R"({"character":)");
-  p = support::write_decimal(p, at.character);
-  p = support::write_bytes(p, R"(,"line":)");
-  p = support::write_decimal(p, at.line);
-  *p++ = '}';
-  return p;
-}
-
-char* write_range(char* p, const Range& r) {
-  p = support::write_bytes(p, R"({"end":)");
-  p = write_position(p, r.end);
-  p = support::write_bytes(p, R"(,"start":)");
-  p = write_position(p, r.start);
-  *p++ = '}';
-  return p;
-}
-
-// Appends the symbol's object, members sorted by name.
-void append_symbol(std::string& out, const SymbolView& symbol) {
-  const std::size_t room = most_fixed_bytes + support::max_json_escaped_size(symbol.name) +
-                           (symbol.detail ? support::max_json_escaped_size(*symbol.detail) : 0);
-  const std::size_t old = out.size();
-  if (out.capacity() < old + room) out.reserve(std::max(2 * out.capacity(), old + room));
-  out.resize_and_overwrite(old + room, [&](char* data, std::size_t) {
-    char* p = data + old;
-    p = support::write_bytes(p, R"({"detail":)");
-    if (symbol.detail) {
-      *p++ = '"';
-      p = support::write_json_escaped(p, *symbol.detail);
-      *p++ = '"';
-    } else {
-      p = support::write_bytes(p, "null");
-    }
-    p = support::write_bytes(p, R"(,"kind":)");
-    p = support::write_decimal(p, static_cast<std::uint64_t>(symbol.kind));
-    p = support::write_bytes(p, R"(,"name":")");
-    p = support::write_json_escaped(p, symbol.name);
-    p = support::write_bytes(p, R"(","range":)");
-    p = write_range(p, symbol.range);
-    p = support::write_bytes(p, R"(,"selectionRange":)");
-    p = write_range(p, symbol.selection_range);
-    *p++ = '}';
-    return static_cast<std::size_t>(p - data);
-  });
-}
-
-}  // namespace
-
-void document_symbol_json(std::string& out, const SymbolRecord& record) {
-  append_symbol(out, SymbolView{record.name, record.detail, record.range, record.selection_range, record.kind});
-}
-
-std::vector<SymbolRecord> document_symbols(std::string_view text) {
-  std::vector<SymbolRecord> all;
-  for_each_symbol(text, [&](const SymbolView& symbol) {
-    all.push_back(SymbolRecord{std::string(symbol.name),
-                               symbol.detail ? std::optional<std::string>(*symbol.detail) : std::nullopt,
-                               symbol.range, symbol.selection_range, symbol.kind});
-  });
-  return all;
-}
-
-JsonResult handle_document_symbols(std::string_view text) {
-  std::string out;
-  // Symbols of real documents take about twice the text; room untouched
-  // costs no page, and a document that needs more grows as usual.
-  out.reserve(3 * text.size() + 2);
-  out += '[';
-  for_each_symbol(text, [&](const SymbolView& symbol) {
-    if (out.size() > 1) out += ',';
-    append_symbol(out, symbol);
-  });
-  out += ']';
-  return JsonResult::written(std::move(out));
-}
-
-JsonResult document_symbols_request(const boost::json::value& params, const DocumentSnapshot& snapshot) {
-  const auto uri = raw_uri(params);
-  const auto text = uri ? snapshot.text(*uri) : std::nullopt;
-  if (!text) return JsonResult(nullptr);
-  return handle_document_symbols(*text);
+DocumentSymbols document_symbols_request(const DocumentSymbolParams&, std::string_view text) {
+  return handle_document_symbols(text);
 }
 
 }  // namespace qosa::lsp

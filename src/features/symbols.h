@@ -10,42 +10,36 @@
 #include <string_view>
 #include <vector>
 
-#include <boost/json/value.hpp>
-
-#include "lsp/document.h"
 #include "lsp/protocol.h"
+#include "support/function_ref.h"
 
 namespace qosa::lsp {
-
-// The protocol's SymbolKind numbers in use.
-enum class SymbolKind : std::uint8_t { function = 12, variable = 13, constant = 14, struct_ = 23 };
-
-// One declaration; positions in UTF-16 units of its line.
-struct SymbolRecord {
-  std::string name;
-  std::optional<std::string> detail;
-  Range range;            // the whole line
-  Range selection_range;  // the name
-  SymbolKind kind = SymbolKind::function;
-};
-
-// Appends the symbol's JSON object, members sorted by name; "detail" is
-// null when absent.
-void document_symbol_json(std::string& out, const SymbolRecord& record);
 
 // The text after its first n characters; empty when it has n or fewer.
 std::string_view slice_from_char(std::string_view text, std::size_t n);
 
-// The symbols of a valid UTF-8 text, in line order: on each line the
-// function, then the variable or constant, then the structure.
-std::vector<SymbolRecord> document_symbols(std::string_view text);
+// Hands the symbols of a valid UTF-8 text to `fn`, in line order: on each
+// line the function, then the variable or constant, then the structure. A
+// symbol's texts live until the next call.
+void for_each_symbol(std::string_view text, support::FunctionRef<void(const SymbolRecord&)> fn);
 
-// The JSON array of the text's symbols.
-JsonResult handle_document_symbols(std::string_view text);
+// The symbols of a document, for the writer to walk.
+struct DocumentSymbols {
+  using record = SymbolRecord;
+  std::string_view text;
 
-// The answer to "textDocument/documentSymbol": the symbols of the document
-// named by params."textDocument"."uri" exactly as sent; null when there is
-// no such string or no such document.
-JsonResult document_symbols_request(const boost::json::value& params, const DocumentSnapshot& snapshot);
+  template <class Sink>
+  void stream(Sink& sink) const {
+    for_each_symbol(text, [&](const SymbolRecord& symbol) { sink.add(symbol); });
+  }
+  // Symbols of real documents take about twice the text.
+  std::size_t expected_size() const { return 3 * text.size() + 2; }
+};
+
+// The array of the text's symbols.
+DocumentSymbols handle_document_symbols(std::string_view text);
+
+// The request, on the text of its document.
+DocumentSymbols document_symbols_request(const DocumentSymbolParams& params, std::string_view text);
 
 }  // namespace qosa::lsp

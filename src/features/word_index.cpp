@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
 #include <cstring>
 #include <memory>
 
@@ -13,7 +12,6 @@
 
 #include "features/tables.h"
 #include "features/words.h"
-#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -462,47 +460,6 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
   }
   found.utf16_length_ = static_cast<std::uint32_t>(Utf16Columns(word).column(word.size()));
   return found;
-}
-
-namespace {
-
-[[gnu::always_inline]] inline char* write(char* p, std::string_view text) {
-  std::memcpy(p, text.data(), text.size());
-  return p + text.size();
-}
-
-}  // namespace
-
-void append_occurrences(std::string& out, const WordIndex::Occurrences& found, bool skip_declared,
-                        std::string_view head, std::string_view tail, bool& first) {
-  if (found.empty()) return;
-  // {"end":{"character":E,"line":L},"start":{"character":S,"line":L}} with four numbers of up to 10 digits
-  constexpr std::size_t most_per_range = 62 + 4 * 10;
-  const std::size_t old = out.size();
-  out.resize_and_overwrite(old + found.size() * (1 + head.size() + most_per_range + tail.size()),
-                           [&](char* data, std::size_t) {
-    char* p = data + old;
-    found.for_each([&](const WordIndex::Hit& hit) {
-      if (skip_declared && hit.after_declaration_keyword) return;
-      if (!first) *p++ = ',';
-      first = false;
-      p = write(p, head);
-      p = write(p, R"({"end":{"character":)");
-      p = support::write_small_decimal(p, hit.start + found.utf16_length());
-      p = write(p, R"(,"line":)");
-      char* const line = p;
-      p = support::write_small_decimal(p, hit.line);
-      const std::size_t line_digits = static_cast<std::size_t>(p - line);
-      p = write(p, R"(},"start":{"character":)");
-      p = support::write_small_decimal(p, hit.start);
-      p = write(p, R"(,"line":)");
-      std::memmove(p, line, line_digits);
-      p += line_digits;
-      p = write(p, "}}");
-      p = write(p, tail);
-    });
-    return static_cast<std::size_t>(p - data);
-  });
 }
 
 const WordIndex& word_index(const Document& document) {

@@ -109,11 +109,33 @@ struct DocumentOccurrences {
 };
 std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word);
 
-// The items of the references and rename answers: per occurrence (but those
-// after a declaration keyword when `skip_declared`), `head`, the JSON text of
-// its range (members sorted), then `tail`; a comma before each item unless
-// `first`, which is cleared once an item is written.
-void append_occurrences(std::string& out, const WordIndex::Occurrences& found, bool skip_declared,
-                        std::string_view head, std::string_view tail, bool& first);
+// The places of one word in the documents that hold it, for the writer to
+// walk: each document's uri and the ranges of the word's occurrences, those
+// right after a declaration keyword left out when `skip_declared`.
+struct WordPlaces {
+  std::vector<DocumentOccurrences> documents;
+  bool skip_declared = false;
+
+  struct Ranges {
+    const WordIndex::Occurrences* found;
+    bool skip_declared;
+
+    std::size_t size() const { return found->size(); }
+    template <class Visit>
+    void for_each(Visit&& visit) const {
+      const std::uint32_t length = found->utf16_length();
+      const bool skip = skip_declared;
+      found->for_each([&](const WordIndex::Hit& hit) __attribute__((always_inline)) {
+        if (skip && hit.after_declaration_keyword) return;
+        visit(Range{{hit.line, hit.start}, {hit.line, hit.start + length}});
+      });
+    }
+  };
+
+  template <class Fn>
+  void for_each_document(Fn&& fn) const {
+    for (const DocumentOccurrences& d : documents) fn(std::string_view(d.uri->str()), Ranges{&d.found, skip_declared});
+  }
+};
 
 }  // namespace qosa::lsp

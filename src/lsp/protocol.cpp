@@ -1,6 +1,5 @@
 #include "lsp/protocol.h"
 
-#include <charconv>
 #include <utility>
 
 #include <boost/json.hpp>
@@ -34,6 +33,16 @@ std::string JsonResult::text() const {
   return out;
 }
 
+std::optional<Uri> Uri::parse(std::string_view text) {
+  auto url = support::parse_url(text);
+  if (!url) return std::nullopt;
+  return Uri(url->href());
+}
+
+namespace {
+
+// A member of an object, or null for a missing member or a value that is not
+// an object, so a missing level reads like a missing leaf.
 const json::value& lookup(const json::value& v, std::string_view key) {
   static const json::value null;
   const json::object* o = v.if_object();
@@ -42,25 +51,21 @@ const json::value& lookup(const json::value& v, std::string_view key) {
   return member ? *member : null;
 }
 
-std::optional<std::string_view> raw_uri(const json::value& params) {
-  const json::string* uri = lookup(lookup(params, "textDocument"), "uri").if_string();
-  if (!uri) return std::nullopt;
-  return std::string_view(uri->data(), uri->size());
-}
-
-std::optional<std::uint64_t> raw_unsigned(const json::value& v) {
+// A number that holds a non-negative integer; a number written with a point
+// or an exponent does not count.
+std::optional<std::uint64_t> lenient_unsigned(const json::value& v) {
   if (v.is_uint64()) return v.get_uint64();
   if (v.is_int64() && v.get_int64() >= 0) return static_cast<std::uint64_t>(v.get_int64());
   return std::nullopt;
 }
 
-std::optional<Uri> Uri::parse(std::string_view text) {
-  auto url = support::parse_url(text);
-  if (!url) return std::nullopt;
-  return Uri(url->href());
+// params."textDocument"."uri" when it is a string, exactly as sent.
+bool lenient_uri(const json::value& params, RawUri& out) {
+  const json::string* uri = lookup(lookup(params, "textDocument"), "uri").if_string();
+  if (!uri) return false;
+  out.text.assign(uri->data(), uri->size());
+  return true;
 }
-
-namespace {
 
 // Integers only: a number written with a point or an exponent is a double
 // in the parsed value and never counts, whatever its value.
@@ -141,41 +146,10 @@ bool from_json(const json::value& v, Position& out) {
   return o && required_member(*o, "line", out.line, as_u32) && required_member(*o, "character", out.character, as_u32);
 }
 
-json::value to_json(const Position& p) {
-  return json::object{{"line", p.line}, {"character", p.character}};
-}
-
 bool from_json(const json::value& v, Range& out) {
   const json::object* o = v.if_object();
   return o && required_member(*o, "start", out.start, as_record<Position>) &&
          required_member(*o, "end", out.end, as_record<Position>);
-}
-
-json::value to_json(const Range& r) {
-  return json::object{{"start", to_json(r.start)}, {"end", to_json(r.end)}};
-}
-
-void append_json(std::string& out, const Range& r) {
-  const auto number = [&out](std::uint32_t n) {
-    char digits[10];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
-  };
-  const auto position = [&](const Position& p) {
-    out += R"({"character":)";
-    number(p.character);
-    out += R"(,"line":)";
-    number(p.line);
-    out += '}';
-  };
-  out += R"({"end":)";
-  position(r.end);
-  out += R"(,"start":)";
-  position(r.start);
-  out += '}';
-}
-
-json::value to_json(const Location& l) {
-  return json::object{{"uri", l.uri.str()}, {"range", to_json(l.range)}};
 }
 
 bool from_json(const json::value& v, TextDocumentIdentifier& out) {
@@ -225,10 +199,6 @@ bool from_json(const json::value& v, RenameParams& out) {
   const json::object* o = v.if_object();
   return o && position_params_members(*o, out) && required_member(*o, "newName", out.new_name, as_string) &&
          token_ok(*o, "workDoneToken");
-}
-
-json::value to_json(const PrepareRenameResult& r) {
-  return json::object{{"range", to_json(r.range)}, {"placeholder", r.placeholder}};
 }
 
 namespace {
@@ -302,27 +272,65 @@ bool from_json(const json::value& v, DidCloseTextDocumentParams& out) {
   return o && required_member(*o, "textDocument", out.text_document, as_record<TextDocumentIdentifier>);
 }
 
-json::value to_json(const Diagnostic& d) {
-  return json::object{{"range", to_json(d.range)},
-                      {"severity", d.severity},
-                      {"source", d.source},
-                      {"message", d.message}};
+// Lenient params
+
+bool from_json(const json::value& v, RawTextDocumentParams& out) { return lenient_uri(v, out.uri); }
+
+bool from_json(const json::value& v, SignatureHelpParams& out) {
+  if (!lenient_uri(v, out.uri)) return false;
+  const json::value& position = lookup(v, "position");
+  const auto line = lenient_unsigned(lookup(position, "line"));
+  const auto character = lenient_unsigned(lookup(position, "character"));
+  if (!line || !character) return false;
+  out.line = *line;
+  out.character = *character;
+  return true;
 }
 
-json::value to_json(const PublishDiagnosticsParams& p) {
-  json::array diagnostics;
-  diagnostics.reserve(p.diagnostics.size());
-  for (const auto& d : p.diagnostics) diagnostics.push_back(to_json(d));
-  return json::object{{"uri", p.uri.str()}, {"diagnostics", std::move(diagnostics)}};
+bool from_json(const json::value& v, InlayHintParams& out) {
+  if (!lenient_uri(v, out.uri)) return false;
+  const json::value& range = lookup(v, "range");
+  const auto line_of = [&](std::string_view end, std::uint32_t otherwise) {
+    const auto line = lenient_unsigned(lookup(lookup(range, end), "line"));
+    return line ? static_cast<std::uint32_t>(*line) : otherwise;  // the low 32 bits
+  };
+  out.first_line = line_of("start", 0);
+  out.last_line = line_of("end", 4294967295u);
+  return true;
 }
 
-json::value to_json(const InlayHint& h) {
-  json::object o{{"position", to_json(h.position)},
-                 {"label", h.label},
-                 {"kind", static_cast<int>(h.kind)}};
-  if (h.padding_left) o["paddingLeft"] = *h.padding_left;
-  if (h.padding_right) o["paddingRight"] = *h.padding_right;
-  return o;
+namespace {
+
+std::uint64_t number_or_zero(const json::value& v) { return lenient_unsigned(v).value_or(0); }
+
+std::optional<CodeActionDiagnostic> code_action_diagnostic(const json::value& v) {
+  const json::string* message = lookup(v, "message").if_string();
+  if (!message) return std::nullopt;
+  CodeActionDiagnostic out;
+  out.message.assign(message->data(), message->size());
+  const json::value& range = lookup(v, "range");
+  out.range.value = range;
+  out.start_line = number_or_zero(lookup(lookup(range, "start"), "line"));
+  out.end_line = number_or_zero(lookup(lookup(range, "end"), "line"));
+  out.end_character = number_or_zero(lookup(lookup(range, "end"), "character"));
+  return out;
+}
+
+}  // namespace
+
+bool from_json(const json::value& v, CodeActionParams& out) {
+  if (!lenient_uri(v, out.uri)) return false;
+  const json::value& range = lookup(v, "range");
+  out.range.value = range;
+  out.start_line = number_or_zero(lookup(lookup(range, "start"), "line"));
+  out.end_line = number_or_zero(lookup(lookup(range, "end"), "line"));
+  out.diagnostics.clear();
+  if (const json::array* list = lookup(lookup(v, "context"), "diagnostics").if_array()) {
+    for (const json::value& d : *list) {
+      if (auto diagnostic = code_action_diagnostic(d)) out.diagnostics.push_back(std::move(*diagnostic));
+    }
+  }
+  return true;
 }
 
 }  // namespace qosa::lsp

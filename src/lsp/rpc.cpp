@@ -152,19 +152,28 @@ std::string to_json_text(const RpcResponse& response) {
   return out;
 }
 
-std::string to_json_text(const RpcNotification& notification) {
+namespace {
+
+std::string notification_envelope(std::string_view jsonrpc, std::string_view method, std::string_view params_json) {
   std::string out = "{\"jsonrpc\":";
-  support::append_json_string(out, notification.jsonrpc);
+  support::append_json_string(out, jsonrpc);
   out += ",\"method\":";
-  support::append_json_string(out, notification.method);
+  support::append_json_string(out, method);
   out += ",\"params\":";
-  if (notification.params) {
-    support::append_json(out, *notification.params);
-  } else {
-    out += "null";
-  }
+  out += params_json;
   out.push_back('}');
   return out;
+}
+
+}  // namespace
+
+std::string to_json_text(const RpcNotification& notification) {
+  return notification_envelope(notification.jsonrpc, notification.method,
+                               notification.params ? support::to_json_text(*notification.params) : "null");
+}
+
+std::string notification_text(std::string_view method, std::string_view params_json) {
+  return notification_envelope("2.0", method, params_json);
 }
 
 }  // namespace qosa::lsp

@@ -48,5 +48,7 @@ std::expected<RpcNotification, std::string> notification_from_json(boost::json::
 // Compact JSON with the members in declared order.
 std::string to_json_text(const RpcResponse& response);
 std::string to_json_text(const RpcNotification& notification);
+// The same for an outgoing notification whose params are JSON text.
+std::string notification_text(std::string_view method, std::string_view params_json);
 
 }  // namespace qosa::lsp

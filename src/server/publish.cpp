@@ -4,6 +4,7 @@
 
 #include "features/diagnostics.h"
 #include "lsp/transport.h"
+#include "lsp/writer.h"
 #include "support/url.h"
 
 namespace qosa::lsp {
@@ -12,9 +13,9 @@ namespace {
 
 std::expected<void, IoError> publish(const Uri& uri, std::vector<Diagnostic> diagnostics,
                                      OutputBuffer& out) {
-  const PublishDiagnosticsParams params{uri, std::move(diagnostics)};
-  const RpcNotification notification{"2.0", "textDocument/publishDiagnostics", to_json(params)};
-  return write_message(out, to_json_text(notification));
+  std::string params;
+  write_json(params, PublishDiagnosticsParams{uri.str(), std::move(diagnostics)});
+  return write_message(out, notification_text("textDocument/publishDiagnostics", params));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <boost/json.hpp>
 
+#include "common/requests.h"
+#include "lsp/writer.h"
 #include "support/json.h"
 
 namespace qosa::lsp {
@@ -18,13 +20,12 @@ constexpr std::string_view uri = "file:///a.qosa";
 class CodeActions : public ::testing::Test {
  protected:
   void SetUp() override {
-    open_document(store_, *Uri::parse(uri),
-                  "x = 1\nfonksiyon f()\nEĞER x > 0 ise\ngift = 1\nyazdır(x)\n", 1);
+    testing::open(server_, uri, "x = 1\nfonksiyon f()\nEĞER x > 0 ise\ngift = 1\nyazdır(x)\n");
   }
-  std::string actions(std::string_view params) const {
-    return support::to_json_text(handle_code_action(json::parse(params), snapshot_documents(store_)));
+  std::string actions(std::string_view params) {
+    return testing::ask(server_, "textDocument/codeAction", params);
   }
-  DocumentStore store_;
+  Server server_;
 };
 
 // The titles of the actions, in order.
@@ -49,6 +50,7 @@ std::string params(int start, int end, std::string_view diagnostics = "[]") {
 }
 
 TEST_F(CodeActions, NullWithoutAnOpenDocument) {
+  EXPECT_EQ(testing::ask(server_, "textDocument/codeAction", std::nullopt), "null");
   for (std::string_view p : {"null", "{}", R"({"textDocument":{"uri":5}})",
                              R"({"textDocument":{"uri":"file:///b.qosa"}})",
                              R"({"textDocument":{"uri":"FILE:///a.qosa"}})"}) {
@@ -131,8 +133,18 @@ TEST_F(CodeActions, QuickFixEdits) {
   auto edit_of = [](const json::value& fix) {
     return support::to_json_text(fix.at("edit").at("changes").at(uri).at(0));
   };
+  // The diagnostic as the request's conversion reads it, and its fixes as they are written.
+  const auto received = [](std::string_view diagnostics) {
+    CodeActionParams p;
+    EXPECT_TRUE(from_json(json::parse(R"({"textDocument":{"uri":"file:///a.qosa"},"context":{"diagnostics":)" +
+                                      std::string(diagnostics) + "}}"),
+                          p));
+    return p.diagnostics;
+  };
   auto fixes = [&](std::string_view message, std::string_view range) {
-    return *quick_fixes_for_diagnostic(json::parse(diagnostic(message, range)).at(0), uri);
+    std::string written;
+    write_json(written, quick_fixes_for_diagnostic(received(diagnostic(message, range)).at(0), uri));
+    return json::parse(written).as_array();
   };
   EXPECT_EQ(edit_of(fixes("Variable 'x' is undefined", r).at(0)),
             R"({"newText":"değişken x: tamsayı = 0\n","range":{"end":{"character":0,"line":4},)"
@@ -147,8 +159,8 @@ TEST_F(CodeActions, QuickFixEdits) {
   EXPECT_EQ(edit_of(fixes("expected ;", R"({"end":{"line":"4"}})").at(0)),
             R"({"newText":";","range":{"end":{"character":0,"line":0},"start":{"character":0,"line":0}}})");
 
-  EXPECT_EQ(quick_fixes_for_diagnostic(json::parse("5"), uri), std::nullopt);
-  EXPECT_EQ(quick_fixes_for_diagnostic(json::parse(R"({"message":5})"), uri), std::nullopt);
+  // A diagnostic that is not an object or whose message is not a string gives no fix.
+  EXPECT_TRUE(received(R"([5,{"message":5},null])").empty());
 }
 
 TEST_F(CodeActions, FixesInDiagnosticOrderThenExtract) {

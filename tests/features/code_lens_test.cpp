@@ -8,7 +8,9 @@
 
 #include <boost/json.hpp>
 
+#include "common/requests.h"
 #include "features/code_lens_oracle.h"
+#include "lsp/writer.h"
 #include "support/json.h"
 
 namespace qosa::lsp {
@@ -16,19 +18,19 @@ namespace {
 
 namespace json = boost::json;
 
-JsonResult one_lens(std::string_view text, std::string_view uri) {
-  return json::array{json::object{{"uri", uri}, {"size", text.size()}}};
+// The answer's text for the lenses of a text.
+std::string code_lens_json(std::string_view text, std::string_view uri) {
+  std::string out;
+  write_json(out, compute_code_lenses(text, uri));
+  return out;
 }
 
 TEST(CodeLensWrapper, Errors) {
-  DocumentStore store;
-  open_document(store, *Uri::parse("file:///a.qosa"), "fonksiyon f() {}", 1);
-  const DocumentSnapshot snapshot = snapshot_documents(store);
-  auto lens = [&](std::string_view params) -> std::string {
-    Answer a = handle_code_lens(json::parse(params), snapshot, one_lens);
-    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-    return a->text();
-  };
+  Server server;
+  testing::open(server, "file:///a.qosa", "fonksiyon f() {}");
+  auto lens = [&](std::string_view params) { return testing::ask(server, "textDocument/codeLens", params); };
+  EXPECT_EQ(testing::ask(server, "textDocument/codeLens", std::nullopt),
+            "error -32603 Code lens error: Missing textDocument.uri");
   EXPECT_EQ(lens("null"), "error -32603 Code lens error: Missing textDocument.uri");
   EXPECT_EQ(lens(R"({"textDocument":{"uri":5}})"), "error -32603 Code lens error: Missing textDocument.uri");
   EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///b.qosa"}})"),
@@ -36,18 +38,18 @@ TEST(CodeLensWrapper, Errors) {
   // Raw uris are looked up as sent, not as the URL module prints them.
   EXPECT_EQ(lens(R"({"textDocument":{"uri":"FILE:///a.qosa"}})"),
             "error -32603 Code lens error: Document not found");
-  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///a.qosa"}})"), R"([{"size":16,"uri":"file:///a.qosa"}])");
+  EXPECT_EQ(lens(R"({"textDocument":{"uri":"file:///a.qosa"}})"), code_lens_json("fonksiyon f() {}", "file:///a.qosa"));
 }
 
 // "line:end title command name".
-std::string lens_text(const CodeLens& lens) {
+std::string lens_text(const Lens& lens) {
   return std::to_string(lens.range.start.line) + ":" + std::to_string(lens.range.end.character) + " " +
          lens_title(lens) + " " + std::string(lens_command(lens.kind)) + " " + std::string(lens.name);
 }
 
 std::vector<std::string> lenses_of(std::string_view text) {
   std::vector<std::string> out;
-  for (const CodeLens& lens : compute_code_lenses(text)) {
+  for (const Lens& lens : find_lenses(text)) {
     out.push_back(lens_text(lens));
     EXPECT_EQ(lens.range.start.character, 0u);
     EXPECT_EQ(lens.range.end.line, lens.range.start.line);
@@ -135,14 +137,14 @@ TEST(CodeLens, EndColumnIsTheTrimmedByteLengthAsAColumnOfTheWholeLine) {
       {"  fn a() 😀", 9},
   };
   for (const auto& c : cases) {
-    const auto lenses = compute_code_lenses(c.line);
+    const auto lenses = find_lenses(c.line);
     ASSERT_FALSE(lenses.empty()) << c.line;
     EXPECT_EQ(lenses[0].range.end.character, c.end) << c.line;
   }
 }
 
 TEST(CodeLens, Json) {
-  EXPECT_EQ(code_lens_json("fn main()\r\n", "file:///a b.qosa").text(),
+  EXPECT_EQ(code_lens_json("fn main()\r\n", "file:///a b.qosa"),
             R"([{"command":{"arguments":["file:///a b.qosa","main"],"command":"qosa.runFunction",)"
             R"("title":"▶ Run 'main'"},"range":{"end":{"character":9,"line":0},)"
             R"("start":{"character":0,"line":0}}},)"
@@ -152,7 +154,7 @@ TEST(CodeLens, Json) {
             R"({"command":{"arguments":["main"],"command":"editor.action.showReferences",)"
             R"("title":"1 reference"},"range":{"end":{"character":9,"line":0},)"
             R"("start":{"character":0,"line":0}}}])");
-  EXPECT_EQ(code_lens_json("", "u").text(), "[]");
+  EXPECT_EQ(code_lens_json("", "u"), "[]");
 }
 
 TEST(CodeLens, ExtractFunctionName) {
@@ -200,8 +202,8 @@ TEST(CodeLens, CountsEqualTheLineByLineCounting) {
       ASSERT_EQ(counts[i], testing::oracle_count(text, names[i])) << "seed " << seed << " name " << names[i] << "\n"
                                                          << text;
     }
-    const auto lenses = compute_code_lenses(text);
-    const auto expected = compute_code_lenses(text, testing::oracle_counts);
+    const auto lenses = find_lenses(text);
+    const auto expected = find_lenses(text, testing::oracle_counts);
     ASSERT_EQ(lenses.size(), expected.size()) << "seed " << seed << "\n" << text;
     for (std::size_t i = 0; i < lenses.size(); ++i) {
       ASSERT_EQ(lens_text(lenses[i]), lens_text(expected[i])) << "seed " << seed << "\n" << text;
@@ -219,7 +221,7 @@ TEST(CodeLens, JsonIsTheValueOfTheLenses) {
     text += "\nfonksiyon a\"b\\c(x)\nfn q\x01(\nlet t\"\\ = 1\n#[bench] fn b\"(\n";
     const std::string_view uri = seed % 2 ? "file:///a\"b\\c.qosa" : "file:///proje/ana.qosa";
     json::array expected;
-    for (const CodeLens& lens : compute_code_lenses(text)) {
+    for (const Lens& lens : find_lenses(text)) {
       json::array arguments;
       if (lens.kind != LensKind::references) arguments.push_back(json::string(uri));
       arguments.push_back(json::string(lens.name));
@@ -229,7 +231,7 @@ TEST(CodeLens, JsonIsTheValueOfTheLenses) {
                                    {"command", lens_command(lens.kind)},
                                    {"arguments", std::move(arguments)}}}});
     }
-    ASSERT_EQ(code_lens_json(text, uri).text(), support::to_json_text(expected)) << "seed " << seed << "\n" << text;
+    ASSERT_EQ(code_lens_json(text, uri), support::to_json_text(expected)) << "seed " << seed << "\n" << text;
   }
 }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "features/completion.h"
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
@@ -27,13 +27,13 @@ TEST(Completion, LabelsInOrder) {
     "enumerate", "slice", "push", "pop", "first", "last", "contains", "map", "filter", "yazdır",
     "print", "println", "oku", "read", "pi", "e", "tau",
   };
-  const auto items = completion_items();
+  const auto items = completion_items({});
   ASSERT_EQ(items.size(), std::size(kLabels));
   for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i].label, kLabels[i]) << i + 1;
 }
 
 TEST(Completion, KindsByGroup) {
-  const auto items = completion_items();
+  const auto items = completion_items({});
   ASSERT_EQ(items.size(), 140u);
   for (std::size_t i = 0; i < items.size(); ++i) {
     const std::size_t n = i + 1;  // item numbers count from 1
@@ -66,9 +66,11 @@ TEST(Completion, ItemJson) {
       {134, R"j({"detail":"Print to console","documentation":{"kind":"markdown","value":"**print**\n\nPrint to console"},"insertText":"print(${1:value})","insertTextFormat":2,"kind":3,"label":"print"})j"},
       {138, R"j({"detail":"π = 3.14159...","documentation":{"kind":"markdown","value":"**Sabit**: `pi`\n\nDeğer: `3.141592653589793`"},"kind":21,"label":"pi"})j"},
   };
-  const auto items = completion_items();
+  const auto items = completion_items({});
   for (const ItemText& c : cases) {
-    EXPECT_EQ(support::to_json_text(to_json(items.at(c.number - 1))), c.json) << c.number;
+    std::string written;
+    write_json(written, items.at(c.number - 1));
+    EXPECT_EQ(written, c.json) << c.number;
   }
 }
 
@@ -96,7 +98,7 @@ TEST(Completion, FunctionRows) {
       {136, "Konsoldan oku", "oku()"},
       {137, "Read from console", "read()"},
   };
-  const auto items = completion_items();
+  const auto items = completion_items({});
   for (const FunctionRow& row : rows) {
     const CompletionItem& item = items.at(row.number - 1);
     EXPECT_EQ(item.detail, row.detail) << row.number;

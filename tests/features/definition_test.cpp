@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "common/requests.h"
 #include "features/definition.h"
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
@@ -52,8 +53,9 @@ TEST(FindDeclaration, Patterns) {
 TEST(GotoDefinition, WordUnderTheCursorThenTheSearch) {
   const std::string_view text = "let foo = 1\nyazdır(foo bar)\nstruct bar\nçç\nlet çç";
   const auto at = [&](std::uint32_t line, std::uint32_t character) {
-    const auto l = goto_definition("file:///a.qosa", Position{line, character}, text);
-    return l ? support::to_json_text(to_json(*l)) : "null";
+    std::string written;
+    write_json(written, goto_definition("file:///a.qosa", line, character, text));
+    return written;
   };
   EXPECT_EQ(at(1, 10),
             R"({"range":{"end":{"character":7,"line":0},"start":{"character":4,"line":0}},"uri":"file:///a.qosa"})");
@@ -66,24 +68,23 @@ TEST(GotoDefinition, WordUnderTheCursorThenTheSearch) {
 }
 
 TEST(GotoDefinition, UriIsPrintedAndMustParse) {
-  EXPECT_EQ(find_definition("x", "let x", "FILE:///a.qosa")->uri.str(), "file:///a.qosa");
+  EXPECT_EQ(find_definition("x", "let x", "FILE:///a.qosa")->uri, "file:///a.qosa");
   EXPECT_FALSE(find_definition("x", "let x", "a.qosa"));
 }
 
 TEST(GotoDefinition, OnlyTheRequestedOpenDocument) {
-  DocumentStore store;
-  open_document(store, *Uri::parse("file:///a.qosa"), "yaz(x)", 1);
-  open_document(store, *Uri::parse("file:///b.qosa"), "let x = 1\nyaz(x)", 1);
+  Server server;
+  testing::open(server, "file:///a.qosa", "yaz(x)");
+  testing::open(server, "file:///b.qosa", "let x = 1\nyaz(x)");
   const auto ask = [&](std::string_view uri, std::uint32_t line) {
-    GotoDefinitionParams params;
-    params.text_document.uri = *Uri::parse(uri);
-    params.position = {line, 4};
-    return definition(params, snapshot_documents(store));
+    return testing::ask(server, "textDocument/definition",
+                        R"({"textDocument":{"uri":")" + std::string(uri) + R"("},"position":{"line":)" +
+                            std::to_string(line) + R"(,"character":4}})");
   };
-  EXPECT_FALSE(ask("file:///a.qosa", 0));  // declared only in the other document
-  EXPECT_FALSE(ask("file:///c.qosa", 0));  // not open
-  ASSERT_TRUE(ask("file:///b.qosa", 1));
-  EXPECT_EQ(ask("file:///b.qosa", 1)->range.start.character, 4u);
+  EXPECT_EQ(ask("file:///a.qosa", 0), "null");  // declared only in the other document
+  EXPECT_EQ(ask("file:///c.qosa", 0), "null");  // not open
+  EXPECT_EQ(ask("file:///b.qosa", 1),
+            R"({"range":{"end":{"character":5,"line":0},"start":{"character":4,"line":0}},"uri":"file:///b.qosa"})");
 }
 
 }  // namespace

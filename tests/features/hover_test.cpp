@@ -5,7 +5,7 @@
 #include <string>
 
 #include "features/hover.h"
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
@@ -149,7 +149,9 @@ TEST(HoverAt, Cases) {
 TEST(HoverAt, AnswerText) {
   const auto hover = hover_at("  dön sonuç", 0, 3);
   ASSERT_TRUE(hover);
-  EXPECT_EQ(support::to_json_text(to_json(*hover)),
+  std::string written;
+  write_json(written, *hover);
+  EXPECT_EQ(written,
             R"({"contents":{"kind":"markdown","value":"**Dönüş İfadesi / Return Statement**\n\n```qosa\ndön değer\n```\n\nFonksiyondan değer döndürür."}})");
 }
 

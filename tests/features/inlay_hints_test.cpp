@@ -6,7 +6,7 @@
 
 #include <boost/json.hpp>
 
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
@@ -15,9 +15,9 @@ namespace json = boost::json;
 
 // The hints of the lines, as the answer's JSON text.
 std::string hints(std::string_view text, std::uint32_t first = 0, std::uint32_t last = 4294967295u) {
-  json::array out;
-  for (const InlayHint& hint : compute_inlay_hints(text, first, last)) out.push_back(to_json(hint));
-  return support::to_json_text(out);
+  std::string written;
+  write_json(written, compute_inlay_hints(text, first, last));
+  return written;
 }
 
 std::string type(std::string_view label, int line, int character) {

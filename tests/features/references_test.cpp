@@ -7,8 +7,7 @@
 
 #include <boost/json/parse.hpp>
 
-#include "features/references.h"
-#include "features/word_index.h"
+#include "common/requests.h"
 #include "support/json.h"
 
 namespace qosa::lsp {
@@ -17,16 +16,10 @@ namespace {
 namespace json = boost::json;
 
 struct Fixture {
-  DocumentStore store;
-  void open(std::string_view uri, std::string text) {
-    open_document(store, *Uri::parse(uri), std::move(text), 1);
-  }
-  std::string ask(std::string_view params) const {
-    const Answer a = handle_references(json::parse(params), snapshot_documents(store));
-    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-    return a->text();
-  }
-  std::string at(std::string_view uri, int line, int character, bool declaration) const {
+  Server server;
+  void open(std::string_view uri, std::string text) { testing::open(server, uri, std::move(text)); }
+  std::string ask(std::string_view params) { return testing::ask(server, "textDocument/references", params); }
+  std::string at(std::string_view uri, int line, int character, bool declaration) {
     return ask(R"({"textDocument":{"uri":")" + std::string(uri) + R"("},"position":{"line":)" +
                std::to_string(line) + R"(,"character":)" + std::to_string(character) +
                R"(},"context":{"includeDeclaration":)" + (declaration ? "true" : "false") + "}}");

@@ -4,8 +4,9 @@
 
 #include <boost/json/parse.hpp>
 
+#include "common/requests.h"
 #include "features/rename.h"
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
@@ -32,23 +33,15 @@ TEST(NewName, Checks) {
 }
 
 struct Fixture {
-  DocumentStore store;
-  void open(std::string_view uri, std::string text) {
-    open_document(store, *Uri::parse(uri), std::move(text), 1);
+  Server server;
+  void open(std::string_view uri, std::string text) { testing::open(server, uri, std::move(text)); }
+  std::string prepare(std::string_view uri, std::uint32_t line, std::uint32_t character) {
+    std::string written;
+    write_json(written, prepare_rename(uri, line, character, snapshot_documents(server.documents)));
+    return written;
   }
-  std::string prepare(std::string_view uri, std::uint32_t line, std::uint32_t character) const {
-    TextDocumentPositionParams params;
-    params.text_document.uri = *Uri::parse(uri);
-    params.position = {line, character};
-    const auto r = prepare_rename(params, snapshot_documents(store));
-    return r ? support::to_json_text(to_json(*r)) : "null";
-  }
-  std::string ask(std::string_view params) const {
-    const Answer a = handle_rename(json::parse(params), snapshot_documents(store));
-    if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-    return a->text();
-  }
-  std::string rename(std::string_view uri, int line, int character, std::string_view name) const {
+  std::string ask(std::string_view params) { return testing::ask(server, "textDocument/rename", params); }
+  std::string rename(std::string_view uri, int line, int character, std::string_view name) {
     return ask(R"({"textDocument":{"uri":")" + std::string(uri) + R"("},"position":{"line":)" +
                std::to_string(line) + R"(,"character":)" + std::to_string(character) + R"(},"newName":")" +
                std::string(name) + "\"}");

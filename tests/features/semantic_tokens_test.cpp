@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include <boost/json/parse.hpp>
-
+#include "common/requests.h"
 #include "features/words.h"
+#include "lsp/writer.h"
 #include "support/columns.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -16,12 +16,22 @@
 namespace qosa::lsp {
 namespace {
 
-namespace json = boost::json;
-
 using Tokens = std::vector<SemanticToken>;
 
 constexpr std::uint32_t kStruct = 5, kVariable = 8, kFunction = 12, kKeyword = 15, kComment = 17,
                         kString = 18, kNumber = 19, kOperator = 21, kAnnotation = 22;
+
+// The tokens the writer would be handed, collected.
+struct CollectingSink {
+  Tokens tokens;
+  void append(std::span<const SemanticToken> line) { tokens.insert(tokens.end(), line.begin(), line.end()); }
+};
+
+Tokens semantic_tokens(std::string_view text) {
+  CollectingSink sink;
+  handle_semantic_tokens({}, text).stream(sink);
+  return sink.tokens;
+}
 
 std::string data_of(std::string_view text) { return encode_semantic_tokens(semantic_tokens(text)); }
 
@@ -301,10 +311,12 @@ TEST(SemanticTokens, SameTokensAsTheLiteralPasses) {
 }
 
 TEST(HandleSemanticTokens, LookupFailuresGiveEmptyData) {
-  DocumentStore store;
-  open_document(store, *Uri::parse("file:///a.qosa"), "let x = 1", 1);
-  const DocumentSnapshot snapshot = snapshot_documents(store);
-  const auto ask = [&](std::string_view params) { return handle_semantic_tokens(json::parse(params), snapshot).text(); };
+  Server server;
+  testing::open(server, "file:///a.qosa", "let x = 1");
+  const auto ask = [&](std::string_view params) {
+    return testing::ask(server, "textDocument/semanticTokens/full", params);
+  };
+  EXPECT_EQ(testing::ask(server, "textDocument/semanticTokens/full", std::nullopt), R"({"data":[]})");
   for (std::string_view params :
        {"null", "[]", "{}", R"({"textDocument":5})", R"({"textDocument":{"uri":5}})",
         R"({"textDocument":{"uri":"file:///b.qosa"}})", R"({"textDocument":{"uri":"FILE:///a.qosa"}})"}) {

@@ -5,15 +5,21 @@
 #include <algorithm>
 #include <string>
 
-#include "support/json.h"
+#include "lsp/writer.h"
 
 namespace qosa::lsp {
 namespace {
 
+template <class Record>
+std::string written(const Record& record) {
+  std::string out;
+  write_json(out, record);
+  return out;
+}
+
 // The answer's text, or "null".
 std::string help(std::string_view text, std::uint64_t line, std::uint64_t character) {
-  const auto answer = handle_signature_help(text, line, character);
-  return answer ? support::to_json_text(*answer) : "null";
+  return written(handle_signature_help(text, line, character));
 }
 
 // The answer for a cursor at the end of the document's last line, which must
@@ -92,11 +98,11 @@ TEST(SignatureHelp, BuiltinTableAndAliases) {
   for (const Case& c : cases) {
     const auto sig = builtin_signature(c.name);
     ASSERT_TRUE(sig) << c.name;
-    EXPECT_EQ(sig->at("label").as_string(), c.label);
+    EXPECT_EQ(sig->label, c.label);
   }
-  EXPECT_EQ(support::to_json_text(*builtin_signature("oku")),
+  EXPECT_EQ(written(*builtin_signature("oku")),
             R"j({"documentation":"Kullanıcıdan girdi okur","label":"oku() -> metin","parameters":[]})j");
-  EXPECT_EQ(support::to_json_text(*builtin_signature("pow")),
+  EXPECT_EQ(written(*builtin_signature("pow")),
             R"j({"documentation":"Power operation","label":"pow(base: float, exponent: float) -> float",)j"
             R"("parameters":[{"label":"base: float"},{"label":"exponent: float"}]})");
   for (std::string_view name : {"Yaz", "yazdir", "PRINT", "max", "", " yaz"}) {
@@ -161,9 +167,9 @@ TEST(SignatureHelp, CursorInUtf16Units) {
 }
 
 TEST(SignatureHelp, ParameterLabels) {
-  EXPECT_EQ(support::to_json_text(parameter_labels("  ")), "[]");
-  EXPECT_EQ(support::to_json_text(parameter_labels(",")), R"([{"label":""},{"label":""}])");
-  EXPECT_EQ(support::to_json_text(parameter_labels(" sayı : kesir ,b:c:d")),
+  EXPECT_EQ(written(parameter_labels("  ")), "[]");
+  EXPECT_EQ(written(parameter_labels(",")), R"([{"label":""},{"label":""}])");
+  EXPECT_EQ(written(parameter_labels(" sayı : kesir ,b:c:d")),
             R"([{"label":"sayı: kesir"},{"label":"b:c:d"}])");
 }
 

@@ -8,6 +8,8 @@
 
 #include <boost/json.hpp>
 
+#include "common/requests.h"
+#include "lsp/writer.h"
 #include "support/columns.h"
 #include "support/json.h"
 #include "support/unicode.h"
@@ -17,6 +19,31 @@ namespace qosa::lsp {
 namespace {
 
 namespace json = boost::json;
+
+// A symbol as the writer is handed it, with its texts kept.
+struct Symbol {
+  std::string name;
+  std::optional<std::string> detail;
+  Range range;
+  Range selection_range;
+  SymbolKind kind;
+};
+
+std::vector<Symbol> document_symbols(std::string_view text) {
+  std::vector<Symbol> all;
+  for_each_symbol(text, [&](const SymbolRecord& s) {
+    all.push_back({std::string(s.name), s.detail ? std::optional<std::string>(*s.detail) : std::nullopt, s.range,
+                   s.selection_range, s.kind});
+  });
+  return all;
+}
+
+// The answer's text.
+std::string symbols_json(std::string_view text) {
+  std::string out;
+  write_json(out, handle_document_symbols(text));
+  return out;
+}
 
 // One symbol as name, detail, kind, and the columns of range end and
 // selection (UTF-16 units); the line is the case's own.
@@ -103,7 +130,7 @@ TEST(DocumentSymbols, Lines) {
     const auto symbols = document_symbols(c.line);
     ASSERT_EQ(symbols.size(), c.symbols.size());
     for (std::size_t i = 0; i < symbols.size(); ++i) {
-      const SymbolRecord& got = symbols[i];
+      const Symbol& got = symbols[i];
       const Expected& want = c.symbols[i];
       EXPECT_EQ(got.name, want.name);
       EXPECT_EQ(got.detail, std::optional<std::string>(want.detail));
@@ -125,9 +152,9 @@ TEST(DocumentSymbols, LinesKeepTheirNumbers) {
 }
 
 TEST(DocumentSymbols, AnswerText) {
-  EXPECT_EQ(handle_document_symbols("").text(), "[]");
-  EXPECT_EQ(handle_document_symbols("x = 1\n").text(), "[]");
-  EXPECT_EQ(handle_document_symbols("\nfonksiyon f(a) -> b\nsabit \"K\" = 1").text(),
+  EXPECT_EQ(symbols_json(""), "[]");
+  EXPECT_EQ(symbols_json("x = 1\n"), "[]");
+  EXPECT_EQ(symbols_json("\nfonksiyon f(a) -> b\nsabit \"K\" = 1"),
             R"([{"detail":"f(a) -> b","kind":12,"name":"f",)"
             R"("range":{"end":{"character":19,"line":1},"start":{"character":0,"line":1}},)"
             R"("selectionRange":{"end":{"character":11,"line":1},"start":{"character":10,"line":1}}},)"
@@ -148,13 +175,13 @@ TEST(DocumentSymbols, SliceFromChar) {
 }
 
 TEST(DocumentSymbolsRequest, LookupFailuresGiveNull) {
-  DocumentStore store;
-  open_document(store, *Uri::parse("file:///a.qosa"), "let x = 1", 1);
-  open_document(store, *Uri::parse("file:///empty.qosa"), "", 1);
-  const DocumentSnapshot snapshot = snapshot_documents(store);
+  Server server;
+  testing::open(server, "file:///a.qosa", "let x = 1");
+  testing::open(server, "file:///empty.qosa", "");
   const auto ask = [&](std::string_view params) {
-    return document_symbols_request(json::parse(params), snapshot).text();
+    return testing::ask(server, "textDocument/documentSymbol", params);
   };
+  EXPECT_EQ(testing::ask(server, "textDocument/documentSymbol", std::nullopt), "null");
   for (std::string_view params :
        {"null", "{}", R"({"textDocument":{"uri":5}})", R"({"textDocument":{"uri":"file:///b.qosa"}})",
         R"({"textDocument":{"uri":"FILE:///a.qosa"}})"}) {
@@ -221,8 +248,8 @@ TEST(DocumentSymbols, FunctionKeywordFoundAsInTheLowercasedLine) {
     line += " f(x)";
     const auto expected = lowercased_function_name(line);
     const auto symbols = document_symbols(line);
-    const SymbolRecord* function = nullptr;
-    for (const SymbolRecord& s : symbols) {
+    const Symbol* function = nullptr;
+    for (const Symbol& s : symbols) {
       if (s.kind == SymbolKind::function) function = &s;
     }
     ASSERT_EQ(function != nullptr, expected.has_value()) << line;
@@ -252,14 +279,14 @@ TEST(DocumentSymbols, AnswerTextIsTheValueOfTheSymbols) {
       text += rng() % 4 == 0 ? "\r\n" : "\n";
     }
     json::array expected;
-    for (const SymbolRecord& s : document_symbols(text)) {
+    for (const Symbol& s : document_symbols(text)) {
       expected.push_back(json::object{{"name", s.name},
                                       {"detail", s.detail ? json::value(*s.detail) : json::value(nullptr)},
                                       {"kind", static_cast<int>(s.kind)},
                                       {"range", range_value(s.range)},
                                       {"selectionRange", range_value(s.selection_range)}});
     }
-    ASSERT_EQ(handle_document_symbols(text).text(), support::to_json_text(expected)) << text;
+    ASSERT_EQ(symbols_json(text), support::to_json_text(expected)) << text;
   }
 }
 

@@ -5,13 +5,19 @@
 #include <string>
 #include <vector>
 
+#include <boost/json.hpp>
+
 #include "features/tables.h"
 #include "features/word_index.h"
 #include "features/words.h"
+#include "lsp/writer.h"
+#include "support/json.h"
 #include "support/unicode.h"
 
 namespace qosa::lsp {
 namespace {
+
+namespace json = boost::json;
 
 // "L:start-end" per whole-word occurrence, in UTF-16 columns.
 std::string hits(std::string_view text, std::string_view word) {
@@ -150,7 +156,7 @@ TEST(WordIndex, SameAsAPlainScanOfRandomTexts) {
   }
 }
 
-TEST(WordIndex, OccurrencesWrittenAsTheRangeWriterWritesThem) {
+TEST(WordIndex, PlacesWrittenAsTheGeneralWriterWritesThem) {
   // Lines and columns of one to five digits; every third occurrence follows a keyword.
   std::string text;
   for (int line = 0; line < 12000; ++line) {
@@ -158,21 +164,22 @@ TEST(WordIndex, OccurrencesWrittenAsTheRangeWriterWritesThem) {
     text += line % 3 == 0 ? "let ab\n" : "ab\n";
   }
   const WordIndex index = build_word_index(text);
-  const WordIndex::Occurrences found = index.find(text, "ab");
+  const Uri uri = *Uri::parse("file:///a\"b.qosa");
   for (const bool skip_declared : {false, true}) {
-    std::string expected = "[";
-    found.for_each([&](const WordIndex::Hit& hit) {
+    const WordPlaces places{{DocumentOccurrences{&uri, index.find(text, "ab")}}, skip_declared};
+    json::array expected;
+    places.documents[0].found.for_each([&](const WordIndex::Hit& hit) {
       if (skip_declared && hit.after_declaration_keyword) return;
-      if (expected.size() > 1) expected += ',';
-      expected += "<";
-      append_json(expected, Range{{hit.line, hit.start}, {hit.line, hit.start + 2}});
-      expected += ">";
+      const auto position = [](std::uint32_t line, std::uint32_t character) {
+        return json::object{{"line", line}, {"character", character}};
+      };
+      expected.push_back(json::object{
+          {"uri", uri.str()},
+          {"range", json::object{{"start", position(hit.line, hit.start)}, {"end", position(hit.line, hit.start + 2)}}}});
     });
-    std::string written = "[";
-    bool first = true;
-    append_occurrences(written, found, skip_declared, "<", ">", first);
-    EXPECT_EQ(written, expected);
-    EXPECT_FALSE(first);
+    std::string written;
+    write_json(written, LocationList<WordPlaces>{places, std::nullopt});
+    EXPECT_EQ(written, support::to_json_text(expected));
   }
 }
 

@@ -92,12 +92,6 @@ TEST(DocumentParams, Conversions) {
   EXPECT_FALSE(convert<DidCloseTextDocumentParams>(R"({"textDocument":{}})"));
 }
 
-TEST(Records, JsonForms) {
-  const Location location{*Uri::parse("file:///a"), Range{{1, 2}, {3, 4}}};
-  EXPECT_EQ(support::to_json_text(to_json(location)),
-            R"({"range":{"end":{"character":4,"line":3},"start":{"character":2,"line":1}},"uri":"file:///a"})");
-}
-
 TEST(Answers, WrittenResultIsCarriedUnchanged) {
   EXPECT_EQ(JsonResult::written(R"({"data":[1,2,3]})").text(), R"({"data":[1,2,3]})");
   EXPECT_EQ(JsonResult(boost::json::parse(R"({"b":1,"a":null})")).text(), R"({"a":null,"b":1})");
@@ -111,19 +105,43 @@ TEST(Answers, SerializationError) {
   EXPECT_FALSE(e.data);
 }
 
-TEST(RawLookups, MissingLevelsReadAsNull) {
-  const json::value v = json::parse(R"({"textDocument":{"uri":"file:///a"},"position":{"line":2.0,"character":-1},"n":[1]})");
-  EXPECT_EQ(lookup(lookup(v, "textDocument"), "uri"), json::value("file:///a"));
-  EXPECT_TRUE(lookup(lookup(v, "missing"), "uri").is_null());
-  EXPECT_TRUE(lookup(lookup(v, "n"), "uri").is_null());
-  EXPECT_TRUE(lookup(json::value(nullptr), "textDocument").is_null());
-  EXPECT_TRUE(lookup(json::value("str"), "textDocument").is_null());
+// The lenient records read member by member: a missing level reads like a
+// missing leaf, and numbers count only as non-negative integers.
+TEST(LenientParams, MissingLevelsReadAsMissingLeaves) {
+  EXPECT_TRUE(convert<SemanticTokensParams>(R"({"textDocument":{"uri":"FILE:///a b"}})"));
+  EXPECT_EQ(convert<SemanticTokensParams>(R"({"textDocument":{"uri":"FILE:///a b"}})")->uri.text, "FILE:///a b");
+  for (std::string_view p : {"null", "[]", "\"x\"", "{}", R"({"textDocument":5})", R"({"textDocument":{"uri":5}})",
+                             R"({"missing":{"uri":"file:///a"}})"}) {
+    EXPECT_FALSE(convert<SemanticTokensParams>(p)) << p;
+  }
 
-  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "line")), std::nullopt);
-  EXPECT_EQ(raw_unsigned(lookup(lookup(v, "position"), "character")), std::nullopt);
-  EXPECT_EQ(raw_unsigned(json::parse("18446744073709551615")), 18446744073709551615u);
-  EXPECT_EQ(raw_unsigned(json::parse("0")), 0u);
-  EXPECT_EQ(raw_unsigned(json::parse("1e2")), std::nullopt);
+  const auto signature = [](std::string_view position) {
+    return convert<SignatureHelpParams>(R"({"textDocument":{"uri":"file:///a"},"position":)" + std::string(position) + "}");
+  };
+  EXPECT_FALSE(signature(R"({"line":2.0,"character":1})"));
+  EXPECT_FALSE(signature(R"({"line":1,"character":-1})"));
+  EXPECT_FALSE(signature(R"({"line":1,"character":"3"})"));
+  EXPECT_FALSE(signature(R"({"line":1e2,"character":1})"));
+  EXPECT_FALSE(signature(R"({"line":1})"));
+  EXPECT_EQ(signature(R"({"line":0,"character":18446744073709551615})")->character, 18446744073709551615u);
+
+  const auto inlay = [](std::string_view range) {
+    return *convert<InlayHintParams>(R"({"textDocument":{"uri":"file:///a"},"range":)" + std::string(range) + "}");
+  };
+  EXPECT_EQ(inlay("null").first_line, 0u);
+  EXPECT_EQ(inlay("null").last_line, 4294967295u);
+  EXPECT_EQ(inlay(R"({"start":{"line":4294967299},"end":{"line":-1}})").first_line, 3u);  // the low 32 bits
+  EXPECT_EQ(inlay(R"({"start":{"line":4294967299},"end":{"line":-1}})").last_line, 4294967295u);
+
+  const auto action = *convert<CodeActionParams>(
+      R"({"textDocument":{"uri":"file:///a"},"range":{"start":{"line":4294967296},"end":{"line":1.0}},)"
+      R"("context":{"diagnostics":[{"message":"m","range":{"end":{"line":2,"character":3}}},{"message":1},7]}})");
+  EXPECT_EQ(action.start_line, 4294967296u);
+  EXPECT_EQ(action.end_line, 0u);
+  ASSERT_EQ(action.diagnostics.size(), 1u);
+  EXPECT_EQ(action.diagnostics[0].end_line, 2u);
+  EXPECT_EQ(action.diagnostics[0].end_character, 3u);
+  EXPECT_EQ(action.diagnostics[0].start_line, 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <boost/json/parse.hpp>
 
+#include "common/requests.h"
 #include "support/json.h"
 
 namespace qosa::lsp {
@@ -13,13 +14,12 @@ namespace json = boost::json;
 
 // The answer as the response would carry it: the result's text, or
 // "error CODE MESSAGE".
-std::string ask(std::string_view method, std::optional<std::string_view> params,
-                const Server& server = Server{}) {
-  std::optional<json::value> value;
-  if (params) value = json::parse(*params);
-  Answer a = handle_request(std::move(value), method, server);
-  if (!a) return "error " + std::to_string(a.error().code) + " " + a.error().message;
-  return a->text();
+std::string ask(std::string_view method, std::optional<std::string_view> params, Server& server) {
+  return testing::ask(server, method, params);
+}
+std::string ask(std::string_view method, std::optional<std::string_view> params) {
+  Server server;
+  return testing::ask(server, method, params);
 }
 
 constexpr std::string_view initialize_result =
