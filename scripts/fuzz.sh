@@ -8,7 +8,7 @@ set -u
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build=build/fuzz
-targets="run_loop transport text_sync lexer parser words url document_store"
+targets="run_loop transport text_sync lexer parser keyword_texts url document_store"
 mkdir -p "$build/logs" "$build/crashes"
 
 for t in $targets; do
