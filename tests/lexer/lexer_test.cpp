@@ -13,18 +13,8 @@
 namespace qosa::lexer {
 namespace {
 
+using test::check;
 using test::lex_all;
-
-struct Case {
-  std::string_view source;
-  std::vector<std::string> tokens;
-};
-
-void check(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    EXPECT_EQ(lex_all(c.source), c.tokens) << "source: " << test::escaped(c.source);
-  }
-}
 
 TEST(Lexer, EmptyTextAndEndOfInputRepeats) {
   check({

@@ -2,6 +2,8 @@
 // "Kind payload @line:column+length" with the kind by name, so tables can state expectations plainly.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -28,22 +30,28 @@ inline std::string escaped(std::string_view text) {
 }
 
 inline std::string describe(const Token& token, const Span& span) {
+  // Appended piece by piece: chains of operator+ trip a false -Wrestrict in GCC 12.
   std::string out(info(token.kind).name);
   switch (token.kind) {
-    case TokenKind::Identifier: out += " " + token.text; break;
-    case TokenKind::Integer: out += " " + std::to_string(token.integer); break;
+    case TokenKind::Identifier: out += ' '; out += token.text; break;
+    case TokenKind::Integer: out += ' '; out += std::to_string(token.integer); break;
     case TokenKind::Float: {
       char buf[64];
       auto [end, ec] = std::to_chars(buf, buf + sizeof buf, token.floating);
       (void)ec;
-      out += " " + std::string(buf, end);
+      out += ' ';
+      out.append(buf, end);
       break;
     }
-    case TokenKind::String: out += " " + escaped(token.text); break;
+    case TokenKind::String: out += ' '; out += escaped(token.text); break;
     default: break;
   }
-  out += " @" + std::to_string(span.line) + ":" + std::to_string(span.column) + "+" +
-         std::to_string(span.length);
+  out += " @";
+  out += std::to_string(span.line);
+  out += ':';
+  out += std::to_string(span.column);
+  out += '+';
+  out += std::to_string(span.length);
   return out;
 }
 
@@ -73,6 +81,18 @@ inline std::vector<std::string> lex_all(std::string_view text) {
   std::vector<std::string> out;
   for (const Lexed& l : lex_tokens(text)) out.push_back(describe(l.token, l.span));
   return out;
+}
+
+// A source and the dump of its tokens.
+struct Case {
+  std::string_view source;
+  std::vector<std::string> tokens;
+};
+
+inline void check(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(lex_all(c.source), c.tokens) << "source: " << escaped(c.source);
+  }
 }
 
 }  // namespace qosa::lexer::test

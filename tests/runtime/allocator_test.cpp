@@ -22,29 +22,38 @@ namespace {
 // Keeps the compiler from pairing and removing a new and its delete.
 void* volatile sink;
 
-TEST(AllocationStats, CountsAllocationsAndReleases) {
-  AllocationStats stats;
-  stats.record_alloc(10);
-  stats.record_alloc(20);
-  stats.record_free(10);
-  const AllocationCounts counts = stats.counts();
-  EXPECT_EQ(counts.total_allocated, 30u);
-  EXPECT_EQ(counts.total_freed, 10u);
-  EXPECT_EQ(counts.current, 20u);
-  EXPECT_EQ(counts.peak, 30u);
-  EXPECT_EQ(counts.allocation_count, 2u);
-  EXPECT_EQ(counts.free_count, 1u);
-}
+// Sizes allocated (positive) and released (negative), in order, and the
+// counts they leave.
+struct StatsCase {
+  const char* name;
+  std::vector<std::int64_t> steps;
+  AllocationCounts expected;
+};
 
-TEST(AllocationStats, ReleaseLargerThanCurrentStopsAtZero) {
-  AllocationStats stats;
-  stats.record_alloc(10);
-  stats.record_free(25);
-  const AllocationCounts counts = stats.counts();
-  EXPECT_EQ(counts.current, 0u);
-  EXPECT_EQ(counts.total_freed, 25u);
-  EXPECT_EQ(counts.peak, 10u);
-  EXPECT_EQ(counts.free_count, 1u);
+TEST(AllocationStats, CountsAllocationsAndReleases) {
+  const std::vector<StatsCase> cases = {
+      {"two blocks, one released", {10, 20, -10},
+       {.total_allocated = 30, .total_freed = 10, .current = 20, .peak = 30,
+        .allocation_count = 2, .free_count = 1}},
+      {"release larger than current stops at zero", {10, -25},
+       {.total_allocated = 10, .total_freed = 25, .current = 0, .peak = 10,
+        .allocation_count = 1, .free_count = 1}},
+  };
+  for (const StatsCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    AllocationStats stats;
+    for (std::int64_t step : test.steps) {
+      if (step > 0) stats.record_alloc(static_cast<std::uint64_t>(step));
+      else stats.record_free(static_cast<std::uint64_t>(-step));
+    }
+    const AllocationCounts counts = stats.counts();
+    EXPECT_EQ(counts.total_allocated, test.expected.total_allocated);
+    EXPECT_EQ(counts.total_freed, test.expected.total_freed);
+    EXPECT_EQ(counts.current, test.expected.current);
+    EXPECT_EQ(counts.peak, test.expected.peak);
+    EXPECT_EQ(counts.allocation_count, test.expected.allocation_count);
+    EXPECT_EQ(counts.free_count, test.expected.free_count);
+  }
 }
 
 // The process allocates around the test, so the global figures are compared
