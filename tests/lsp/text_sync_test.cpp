@@ -25,6 +25,13 @@ std::string open_body(const std::string& text, const std::string& version = "1")
          R"(,"languageId":"qosa","version":)" + version + R"(,"text":)" + text + "}}}";
 }
 
+// Builds without simdjson (Windows) leave every body to the general reader.
+#ifdef QOSA_HAVE_SIMDJSON
+constexpr bool fast_road_built = true;
+#else
+constexpr bool fast_road_built = false;
+#endif
+
 struct Case {
   std::string body;
   bool fast;  // whether the fast road should take it
@@ -78,15 +85,17 @@ TEST(TextSync, GivesWhatTheGeneralReaderGives) {
   for (const auto& c : cases) {
     bool took_fast_road = false;
     EXPECT_EQ(read_one(c.body, true, &took_fast_road), read_one(c.body, false)) << c.body;
-    EXPECT_EQ(took_fast_road, c.fast) << c.body;
+    EXPECT_EQ(took_fast_road, c.fast && fast_road_built) << c.body;
   }
 }
 
 TEST(TextSync, TheTextGoesIntoTheSpareMemory) {
+  if (!fast_road_built) GTEST_SKIP() << "no fast road without simdjson";
   std::string spare;
   spare.reserve(1000);
   const char* memory = spare.data();
-  auto n = read_text_sync(change_body(R"([{"text":"kısa"}])"), spare);
+  std::string body = change_body(R"([{"text":"kısa"}])");
+  auto n = read_text_sync(body, spare);
   ASSERT_TRUE(n);
   const auto& change = std::get<DidChangeTextDocumentParams>(n->text_sync).content_changes.at(0);
   EXPECT_EQ(change.text, "kısa");
