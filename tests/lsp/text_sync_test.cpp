@@ -38,6 +38,7 @@ struct Case {
 };
 
 TEST(TextSync, GivesWhatTheGeneralReaderGives) {
+  const std::string one_change = change_body(R"([{"text":"a"}])");
   const std::string long_line = "değişken x = \\\"çok uzun bir satır, on altı bayttan uzun\\\"";
   const Case cases[] = {
       {change_body(R"([{"text":"a\nb"}])"), true},
@@ -81,6 +82,44 @@ TEST(TextSync, GivesWhatTheGeneralReaderGives) {
       {R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":)" + uri + "}}}", false},
       {R"({"jsonrpc":"2.0","method":"textDocument/did\u004Fpen","params":{}})", false},
       {open_body(R"("a")") + "}", false},
+      // Where simdjson's reader and Boost.JSON could part: escapes, numbers,
+      // structure, nesting and whitespace.
+      {change_body(R"([{"text":"\u00C7\uD83D\uDE00 \u0000"}])"), true},
+      {change_body(R"([{"text":"ends in a backslash \\"}])"), true},
+      {R"({"jsonrpc":"2.0","method":"textDocument\/didOpen","params":{"textDocument":{"uri":"file:\/\/\/home\/u\/a.qosa","languageId":"qosa","version":1,"text":"a"}}})", true},
+      {change_body(R"( [ { "range" : { "start" : { "line" : 4294967295 , "character" : 0 } , "end" : { "line" : 4294967295 , "character" : 0 } } , "text" : "" } ] )"), true},
+      {change_body(R"([{"text":"high then letter \ud800\u0041"}])"), false},
+      {change_body(R"([{"text":"high then newline \ud800\n"}])"), false},
+      {change_body(R"([{"text":"high at the end \ud800"}])"), false},
+      {change_body(R"([{"text":"two highs \ud800\ud800"}])"), false},
+      {change_body(R"([{"text":"bad hex \u12G4"}])"), false},
+      {change_body(R"([{"text":"short \u12"}])"), false},
+      {change_body(R"([{"text":"\' \U0041"}])"), false},
+      {change_body(R"([{"te\u0078t":"escaped name"}])"), false},
+      {change_body(R"([{"text":"a"}])", "-0.0"), false},
+      {change_body(R"([{"text":"a"}])", "1E2"), false},
+      {change_body(R"([{"text":"a"}])", "1e-2"), false},
+      {change_body(R"([{"text":"a"}])", "1."), false},
+      {change_body(R"([{"text":"a"}])", "+1"), false},
+      {change_body(R"([{"text":"a"}])", "0x10"), false},
+      {change_body(R"([{"text":"a"}])", "-"), false},
+      {change_body(R"([{"text":"a"}])", "true"), false},
+      {change_body(R"([{"text":"a"}])", "null"), false},
+      {change_body(R"([{"text":"a"}])", "9223372036854775808"), false},
+      {change_body(R"([{"text":"a"}])", "-9223372036854775809"), false},
+      {change_body(R"([{"text":"a"}])", "18446744073709551616"), false},
+      {change_body(R"([{"text":"a"}])", "99999999999999999999999"), false},
+      {change_body(R"([{"range":{"start":{"line":4294967296,"character":0},"end":{"line":0,"character":0}},"text":"a"}])"), false},
+      {change_body(R"([{"range":nul,"text":"a"}])"), false},
+      {change_body(R"([{"text":null}])"), false},
+      {change_body(R"([{"text":"a",}])"), false},
+      {change_body(R"([{"text" "a"}])"), false},
+      {change_body(R"([{"text":"a"} {"text":"b"}])"), false},
+      {one_change.substr(0, one_change.size() - 1), false},
+      {"\xEF\xBB\xBF" + one_change, false},
+      {change_body(std::string(200, '[') + std::string(200, ']')), false},
+      {change_body(R"([{"text":"a","extra":)" + std::string(1000, '[') + std::string(1000, ']') + "}]"), false},
+      {std::string(100000, '['), false},
   };
   for (const auto& c : cases) {
     bool took_fast_road = false;
