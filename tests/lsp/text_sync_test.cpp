@@ -141,5 +141,23 @@ TEST(TextSync, TheTextGoesIntoTheSpareMemory) {
   EXPECT_EQ(change.text.data(), memory);
 }
 
+// The reader's buffers grow with the bodies and are given back after one
+// beyond 16 MiB; each body in turn must still be read whole.
+TEST(TextSync, ReadsBodiesThatGrowAndShrink) {
+  if (!fast_road_built) GTEST_SKIP() << "no fast road without simdjson";
+  std::string spare;
+  for (const std::size_t size : {std::size_t{10}, std::size_t{100'000}, std::size_t{17} << 20, std::size_t{10},
+                                 std::size_t{100'001}}) {
+    const std::string text(size, 'a');
+    std::string body = change_body(R"([{"text":")" + text + R"("}])");
+    auto n = read_text_sync(body, spare);
+    ASSERT_TRUE(n) << size;
+    auto& change = std::get<DidChangeTextDocumentParams>(n->text_sync).content_changes.at(0);
+    EXPECT_EQ(change.text.size(), size);
+    EXPECT_EQ(change.text, text);
+    spare = std::move(change.text);
+  }
+}
+
 }  // namespace
 }  // namespace qosa::lsp
