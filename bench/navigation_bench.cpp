@@ -81,7 +81,7 @@ void run(benchmark::State& state, std::string_view method, std::string_view more
   std::size_t answer_bytes = 0;
   for (auto _ : state) {
     if (fresh) {
-      for (const auto& [uri, document] : w.server.documents.documents) document.word_index.reset();
+      for (const auto& [uri, document] : w.server.documents.documents) w.server.states.changed(uri);
     }
     const lsp::Answer a = lsp::handle_request(params, method, w.server);
     answer_bytes = a->text().size();

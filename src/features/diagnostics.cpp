@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -78,10 +77,9 @@ std::vector<Diagnostic> compute_diagnostics(std::string_view /*uri*/, std::strin
   return brace_diagnostics(text);
 }
 
-std::vector<Diagnostic> compute_diagnostics(const Document& document) {
-  if (!document.statement_cache) document.statement_cache = std::make_shared<parser::StatementCache>();
-  parser::parse_source_released(document.text, *document.statement_cache);
-  return brace_diagnostics(document.text);
+std::vector<Diagnostic> compute_diagnostics(std::string_view text, parser::StatementCache& statements) {
+  parser::parse_source_released(text, statements);
+  return brace_diagnostics(text);
 }
 
 }  // namespace qosa::lsp

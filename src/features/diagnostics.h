@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lsp/document.h"
+#include "parser/source.h"
 #include "lsp/protocol.h"
 
 namespace qosa::lsp {
@@ -13,8 +13,8 @@ namespace qosa::lsp {
 // wherever they stand.
 std::vector<Diagnostic> compute_diagnostics(std::string_view uri, std::string_view text);
 
-// The same for an open document, whose parse re-reads only the statements
-// that changed since its last version.
-std::vector<Diagnostic> compute_diagnostics(const Document& document);
+// The same for a new version of an open document, whose parse re-reads only
+// the statements that changed since the version `statements` last saw.
+std::vector<Diagnostic> compute_diagnostics(std::string_view text, parser::StatementCache& statements);
 
 }  // namespace qosa::lsp

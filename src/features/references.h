@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "features/document_state.h"
 #include "features/word_index.h"
-#include "lsp/document.h"
 #include "lsp/protocol.h"
 #include "lsp/writer.h"
 
@@ -16,6 +16,6 @@ namespace qosa::lsp {
 // in the request's document when the context asks for it; none when no word
 // is under the cursor.
 std::optional<LocationList<WordPlaces>> handle_references(const ReferenceParams& params, std::string_view text,
-                                                          const DocumentSnapshot& snapshot);
+                                                          Workspace& workspace);
 
 }  // namespace qosa::lsp

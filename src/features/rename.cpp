@@ -64,10 +64,10 @@ std::optional<PrepareRenameResult> prepare_rename_request(const TextDocumentPosi
 }
 
 std::optional<WorkspaceEdit<WordPlaces>> handle_rename(const RenameParams& params, std::string_view text,
-                                                       const DocumentSnapshot& snapshot) {
+                                                       Workspace& workspace) {
   const auto old = word_under_cursor(text, params.position);
   if (!old || !is_valid_new_name(params.new_name)) return std::nullopt;
-  WorkspaceEdit<WordPlaces> edit{params.new_name, {find_word_in_documents(snapshot, old->word), false}};
+  WorkspaceEdit<WordPlaces> edit{params.new_name, {find_word_in_documents(workspace, old->word), false}};
   std::vector<DocumentOccurrences>& documents = edit.places.documents;
   if (documents.empty()) return std::nullopt;
   // The answer's members come out in the order of their uris.

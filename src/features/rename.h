@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "features/document_state.h"
 #include "features/word_index.h"
 #include "lsp/document.h"
 #include "lsp/protocol.h"
@@ -33,6 +34,6 @@ std::optional<PrepareRenameResult> prepare_rename_request(const TextDocumentPosi
 // document, takes the new name; none when no word is under the cursor or
 // the new name is refused, and none when the word occurs nowhere.
 std::optional<WorkspaceEdit<WordPlaces>> handle_rename(const RenameParams& params, std::string_view text,
-                                                       const DocumentSnapshot& snapshot);
+                                                       Workspace& workspace);
 
 }  // namespace qosa::lsp

@@ -462,25 +462,13 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
   return found;
 }
 
-const WordIndex& word_index(const Document& document) {
-  if (!document.word_index) {
-    document.word_index = std::make_shared<const WordIndex>(build_word_index(document.text));
-  }
-  return *document.word_index;
-}
-
-std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word) {
-  std::vector<std::pair<std::string_view, const Document*>> documents;
-  documents.reserve(snapshot.size());
-  snapshot.for_each_document([&](std::string_view uri, const Document& d) { documents.emplace_back(uri, &d); });
-  const std::uint64_t hash = WordIndex::hash(word);
-  for (const auto& [uri, d] : documents) word_index(*d).prefetch_bucket(hash);
-  for (const auto& [uri, d] : documents) d->word_index->prefetch_entries(hash);
-  std::vector<DocumentOccurrences> found;
-  for (const auto& [uri, d] : documents) {
-    WordIndex::Occurrences occurrences = d->word_index->find(d->text, word, hash);
-    if (!occurrences.empty()) found.push_back({&d->uri, std::move(occurrences)});
-  }
+std::vector<WordIndex::Occurrences> WordIndex::find_in_each(std::span<const Indexed> texts, std::string_view word) {
+  const std::uint64_t h = hash(word);
+  for (const Indexed& t : texts) t.index->prefetch_bucket(h);
+  for (const Indexed& t : texts) t.index->prefetch_entries(h);
+  std::vector<Occurrences> found;
+  found.reserve(texts.size());
+  for (const Indexed& t : texts) found.push_back(t.index->find(t.text, word, h));
   return found;
 }
 

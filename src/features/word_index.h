@@ -71,19 +71,27 @@ struct WordIndex {
   // The occurrences of `word` in `text`, the text the index was built from.
   Occurrences find(std::string_view text, std::string_view word) const;
 
-  // The same in steps, for many indexes at once: the hash of the word, then
-  // asking the memory for what the lookup reads first and next, so that the
-  // lookups of many documents wait for their cache misses together.
-  static std::uint64_t hash(std::string_view word);
-  void prefetch_bucket(std::uint64_t hash) const;
-  void prefetch_entries(std::uint64_t hash) const;
-  Occurrences find(std::string_view text, std::string_view word, std::uint64_t hash) const;
+  // An index and the text it was built from.
+  struct Indexed {
+    const WordIndex* index;
+    std::string_view text;
+  };
+  // The occurrences of `word` in each of many texts, in their order. The
+  // lookups go together, so that their cache misses are waited for at once.
+  static std::vector<Occurrences> find_in_each(std::span<const Indexed> texts, std::string_view word);
 
   // How many runs the text holds.
   std::size_t size() const { return entries_.size(); }
 
  private:
   friend WordIndex build_word_index(std::string_view text);
+
+  // The steps of a lookup: the hash of the word, then asking the memory for
+  // what the lookup reads first and next.
+  static std::uint64_t hash(std::string_view word);
+  void prefetch_bucket(std::uint64_t hash) const;
+  void prefetch_entries(std::uint64_t hash) const;
+  Occurrences find(std::string_view text, std::string_view word, std::uint64_t hash) const;
 
   // Whether the run of `e` is `word`, a single identifier run.
   bool is_word_at(const Entry& e, std::string_view text, std::string_view word) const;
@@ -98,16 +106,11 @@ struct WordIndex {
 // The index of a valid UTF-8 text.
 WordIndex build_word_index(std::string_view text);
 
-// The document's index, built on first use after each change of its text.
-const WordIndex& word_index(const Document& document);
-
-// The documents of the snapshot in which `word` occurs, with its
-// occurrences, in the order the snapshot yields them.
+// A document in which a word occurs, with its occurrences.
 struct DocumentOccurrences {
   const Uri* uri;  // the document's, as the URL module printed it when it was opened
   WordIndex::Occurrences found;
 };
-std::vector<DocumentOccurrences> find_word_in_documents(const DocumentSnapshot& snapshot, std::string_view word);
 
 // The places of one word in the documents that hold it, for the writer to
 // walk: each document's uri and the ranges of the word's occurrences, those

@@ -103,7 +103,6 @@ const Document* apply_changes_in_place(DocumentStore& store, std::string_view ur
   auto it = store.documents.find(uri);
   if (it == store.documents.end()) return nullptr;
   std::string& text = it->second.text;
-  it->second.word_index.reset();
   // One ranged change walks the text once either way; from two on, an index
   // built once pays for itself.
   const auto ranged = std::count_if(changes.begin(), changes.end(), [](const auto& c) { return c.range.has_value(); });

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,25 +12,12 @@
 
 #include "lsp/protocol.h"
 
-namespace qosa::parser {
-class StatementCache;
-}  // namespace qosa::parser
-
 namespace qosa::lsp {
-
-struct WordIndex;  // the features' index of the words of a text
 
 struct Document {
   Uri uri;
   std::string text;
   std::int32_t version = 0;
-  // Built from `text` by the first feature that needs it, and reset whenever
-  // `text` changes, so it always describes the text beside it.
-  mutable std::shared_ptr<const WordIndex> word_index;
-  // What the last diagnostics parse of this document kept, so that the next
-  // version re-reads only the statements a change touched. It checks what it
-  // reuses, so it is not reset on change; it goes with the document.
-  mutable std::shared_ptr<parser::StatementCache> statement_cache;
 };
 
 struct UriHash {

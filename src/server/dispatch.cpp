@@ -75,8 +75,9 @@ Answer answer(const Result& result) {
 Answer answer(const InitializeResult& result) { return JsonResult(to_json(result)); }
 
 // A request row: the params converted into `Params` (else `invalid`); then,
-// as the feature asks, nothing more, the text of the document they name
-// (else `not_open`), that text and the open documents, or the open documents.
+// as the feature asks, nothing more, the open documents, or the text of the
+// document they name (else `not_open`) alone or with every open document and
+// what is kept beside it.
 template <class Params, auto feature, Fallback invalid, Fallback not_open = null_answer>
 Answer request(Request& r) {
   Params params;
@@ -93,7 +94,8 @@ Answer request(Request& r) {
     if constexpr (std::invocable<Feature, const Params&, std::string_view>) {
       return answer(feature(params, *text));
     } else {
-      return answer(feature(params, *text, snapshot));
+      Workspace workspace{snapshot, r.server.states};
+      return answer(feature(params, *text, workspace));
     }
   }
 }
@@ -145,7 +147,9 @@ Handled did_open(Notification& n) {
   NotificationContext& c = n.context;
   c.log.line("Döküman açıldı: " + item.uri.str());
   const Document& document = open_document(c.server.documents, std::move(item.uri), std::move(item.text), item.version);
-  return published(publish_diagnostics(document, c.out));
+  const std::string_view key = document.uri.str();
+  c.server.states.opened(key);
+  return published(publish_diagnostics(document, c.server.states.of(key).statements, c.out));
 }
 
 Handled did_change(Notification& n) {
@@ -161,7 +165,8 @@ Handled did_change(Notification& n) {
     if (!change.range && change.text.capacity() > c.spare_text.capacity()) c.spare_text = std::move(change.text);
   }
   if (!document) return After::go_on;
-  return published(publish_diagnostics(*document, c.out));
+  c.server.states.changed(uri.str());
+  return published(publish_diagnostics(*document, c.server.states.of(uri.str()).statements, c.out));
 }
 
 Handled did_close(Notification& n) {
@@ -169,6 +174,7 @@ Handled did_close(Notification& n) {
   if (!n.message.params || !from_json(*n.message.params, p)) return std::unexpected("Invalid didClose params");
   n.context.log.line("Döküman kapatıldı: " + p.text_document.uri.str());
   close_document(n.context.server.documents, p.text_document.uri.str());
+  n.context.server.states.closed(p.text_document.uri.str());
   return After::go_on;
 }
 

@@ -20,8 +20,9 @@ std::expected<void, IoError> publish(const Uri& uri, std::vector<Diagnostic> dia
 
 }  // namespace
 
-std::expected<void, IoError> publish_diagnostics(const Document& document, OutputBuffer& out) {
-  return publish(document.uri, compute_diagnostics(document), out);
+std::expected<void, IoError> publish_diagnostics(const Document& document, parser::StatementCache& statements,
+                                                 OutputBuffer& out) {
+  return publish(document.uri, compute_diagnostics(document.text, statements), out);
 }
 
 std::expected<void, IoError> publish_diagnostics(std::string_view uri, std::string_view text,

@@ -4,6 +4,7 @@
 
 #include <expected>
 
+#include "features/document_state.h"
 #include "lsp/document.h"
 #include "lsp/streams.h"
 
@@ -11,6 +12,8 @@ namespace qosa::lsp {
 
 struct Server {
   DocumentStore documents;
+  // What the features keep beside each open document, in step with the store.
+  DocumentStates states;
 };
 
 // How the loop ended when it did not fail.

@@ -7,6 +7,7 @@
 
 #include <boost/json.hpp>
 
+#include "features/document_state.h"
 #include "features/tables.h"
 #include "features/word_index.h"
 #include "features/words.h"
@@ -72,17 +73,24 @@ TEST(WordIndex, ManyNearHitsOnOneLine) {
 
 TEST(WordIndex, KeptBesideTheTextUntilItChanges) {
   DocumentStore store;
+  DocumentStates states;
   const Document& d = open_document(store, *Uri::parse("file:///a.qosa"), "a b a", 1);
-  const WordIndex* first = &word_index(d);
-  EXPECT_EQ(&word_index(d), first);
-  EXPECT_EQ(word_index(d).find(d.text, "a").size(), 2u);
+  states.opened(d.uri.str());
+  const WordIndex* first = &states.words(d);
+  EXPECT_EQ(&states.words(d), first);
+  EXPECT_EQ(states.words(d).find(d.text, "a").size(), 2u);
   TextDocumentContentChangeEvent change;
   change.text = "b";
   const Document* changed = apply_changes(store, "file:///a.qosa", {change}, 2);
-  EXPECT_FALSE(changed->word_index);
-  EXPECT_TRUE(word_index(*changed).find(changed->text, "a").empty());
-  const Document& reopened = open_document(store, *Uri::parse("file:///a.qosa"), "a", 3);
-  EXPECT_EQ(word_index(reopened).find(reopened.text, "a").size(), 1u);
+  states.changed(changed->uri.str());
+  EXPECT_FALSE(states.of("file:///a.qosa").words);
+  EXPECT_TRUE(states.words(*changed).find(changed->text, "a").empty());
+  // Opened again with the same version: a new text all the same.
+  const Document& reopened = open_document(store, *Uri::parse("file:///a.qosa"), "a", 2);
+  states.opened(reopened.uri.str());
+  EXPECT_EQ(states.words(reopened).find(reopened.text, "a").size(), 1u);
+  states.closed(reopened.uri.str());
+  EXPECT_FALSE(states.of("file:///a.qosa").words);
 }
 
 // The occurrences the index must give, found the plain way: each line's

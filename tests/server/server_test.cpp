@@ -135,6 +135,31 @@ TEST(Run, StoreFollowsTheNotifications) {
   EXPECT_EQ(d->version, 7);
 }
 
+// The word index kept beside a document follows its text: after a change, a
+// second opening (with the same version, which proves nothing) and a closing.
+TEST(Run, SearchesFollowTheTextThroughEveryNotification) {
+  const std::string uri = "file:///a.qosa";
+  const auto references = [&](int id) {
+    return R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+           R"(,"method":"textDocument/references","params":{"textDocument":{"uri":")" + uri +
+           R"("},"position":{"line":0,"character":0},"context":{"includeDeclaration":false}}})";
+  };
+  const auto answer = [](int id, std::string_view result) {
+    return frame(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"result":)" + std::string(result) + "}");
+  };
+  const auto at = [&](int line, int start, int end) {
+    return R"({"range":{"end":{"character":)" + std::to_string(end) + R"(,"line":)" + std::to_string(line) +
+           R"(},"start":{"character":)" + std::to_string(start) + R"(,"line":)" + std::to_string(line) + R"(}},"uri":")" +
+           uri + R"("})";
+  };
+  Session s({open(uri, "ab ab"), references(1), change(uri, R"([{"text":"ab\nab ab"}])"), references(2),
+             open(uri, "ab", 2), references(3), close(uri), references(4), open(uri, "x ab", 2), references(5)});
+  EXPECT_EQ(s.out.text(), published(uri) + answer(1, "[" + at(0, 0, 2) + "," + at(0, 3, 5) + "]") + published(uri) +
+                              answer(2, "[" + at(0, 0, 2) + "," + at(1, 0, 2) + "," + at(1, 3, 5) + "]") +
+                              published(uri) + answer(3, "[" + at(0, 0, 2) + "]") + answer(4, "null") +
+                              published(uri) + answer(5, "[" + at(0, 0, 1) + "]"));
+}
+
 TEST(Run, BadDocumentParamsAreLoggedAndSurvived) {
   Session s({R"({"jsonrpc":"2.0","method":"textDocument/didOpen"})",
              R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"a.qosa","version":1},"contentChanges":[]}})",
