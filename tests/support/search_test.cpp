@@ -32,19 +32,22 @@ TEST(FindFirst, SameAnswersAsFind) {
       {"a", "a"},
       {"ab", "abc"},                // longer than the text
       {"xabcabd", "abd"},
-      {"aaaaaaaab", "aaab"},        // a run that almost matches at every start
-      {"aabaabaaab", "aabaaab"},    // the border falls back twice
-      {"abababababc", "ababc"},
-      {"abcabcabcab", "cab"},       // several hits: the first from each start
-      {"needle at the end", "end"},
       {"x\0y\0z"sv, "\0z"sv},          // bytes, not C strings
       {"de\xC4\x9Fi\xC5\x9Fken de\xC4\x9Fi", "\xC4\x9Fi"},
-      {"\xFF\xFE\xFF\xFF", "\xFF\xFF"},
+      // Needles past the short ones that find takes.
+      {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "aaaaaaaaaaaaaaaab"},  // almost a match at every start
+      {"aabaabaabaabaabaabaaabaabaabaabaaab", "aabaabaabaabaaab"},  // the border falls back twice
+      {"abababababababababababababababc", "ababababababababc"},
+      {"0123456789abcdefg 0123456789abcdefgh 0123456789abcdefgh", "0123456789abcdefgh"},
+      {"x\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0z"sv, "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0z"sv},
+      {"\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF",
+       "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"},
   };
   for (const Case& c : cases) expect_as_find(c.text, c.needle);
   EXPECT_EQ(find_first("abc", "", 3), 3u);
   EXPECT_EQ(find_first("abc", "", 4), npos);
   EXPECT_EQ(find_first("abc", "c", npos), npos);
+  EXPECT_EQ(find_first(std::string(40, 'a'), std::string(20, 'a'), npos), npos);
 }
 
 // Needles past the stack table's size.
@@ -62,15 +65,17 @@ TEST(FindFirst, LongNeedles) {
 TEST(FindFirst, RandomTextsOfSmallAlphabets) {
   std::mt19937 random(29);
   for (std::string_view alphabet : {"ab", "abc", "a\xFF"}) {
+    const auto letter = [&] { return alphabet[random() % alphabet.size()]; };
     for (int round = 0; round < 3000; ++round) {
-      std::string text(random() % 40, ' ');
-      for (char& c : text) c = alphabet[random() % alphabet.size()];
-      std::string needle(random() % 8, ' ');
-      for (char& c : needle) c = alphabet[random() % alphabet.size()];
-      // Half the needles taken from the text, so that most searches find one.
-      if (round % 2 == 0 && !text.empty()) {
-        const std::size_t at = random() % text.size();
-        needle = text.substr(at, needle.size());
+      std::string text(random() % 100, ' ');
+      for (char& c : text) c = letter();
+      std::string needle(random() % 40, ' ');
+      for (char& c : needle) c = letter();
+      // Most needles taken from the text, some with a byte changed, so
+      // that searches find them or nearly do.
+      if (round % 4 != 0 && !text.empty()) {
+        needle = text.substr(random() % text.size(), needle.size());
+        if (round % 4 == 1 && !needle.empty()) needle[random() % needle.size()] = letter();
       }
       expect_as_find(text, needle);
     }
