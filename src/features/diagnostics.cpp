@@ -8,6 +8,7 @@
 #endif
 
 #include "parser/source.h"
+#include "support/utf8.h"
 
 namespace qosa::lsp {
 
@@ -52,13 +53,24 @@ BraceCount count_braces(std::string_view text) {
   return count;
 }
 
-// One error when the text has more "{" than "}", wherever they stand.
+// The UTF-16 length of the text's first character: a range that ended after
+// one unit of a character outside the BMP would end inside its surrogate
+// pair, which sends some clients into an endless loop. 1 for an empty text
+// or an empty first line, as for any character of the BMP.
+std::uint32_t first_character_units(std::string_view text) {
+  if (text.empty()) return 1;
+  const auto first = support::decode_utf8_checked(text, 0);
+  return first ? static_cast<std::uint32_t>(support::utf16_length(first->code_point)) : 1;
+}
+
+// One error when the text has more "{" than "}", wherever they stand, on
+// the text's first character.
 std::vector<Diagnostic> brace_diagnostics(std::string_view text) {
   std::vector<Diagnostic> diagnostics;
   const BraceCount braces = count_braces(text);
   if (braces.open > braces.close) {
     diagnostics.push_back(Diagnostic{
-        .range = Range{{0, 0}, {0, 1}},
+        .range = Range{{0, 0}, {0, first_character_units(text)}},
         .severity = 1,
         .source = "QOSA",
         .message = "Eksik kapatma parantezi: " + std::to_string(braces.open) + " açılış, " +

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <initializer_list>
 #include <vector>
 
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
+#include "support/search.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -392,28 +394,35 @@ class LineScanner {
     }
   }
 
-  // The declared names, anywhere in the line (also inside the keyword).
-  void declared(std::optional<std::string_view> name, TokenType type, std::uint32_t modifiers, Pass pass) {
+  struct Colour {
+    std::uint32_t modifiers;
+    Pass pass;
+  };
+
+  // A declared name at its first occurrence in the line (also inside the
+  // keyword), once for each pass that colours it. The name is searched once
+  // and in linear time: it can be nearly as long as the line.
+  void declared(std::optional<std::string_view> name, TokenType type, std::initializer_list<Colour> colours) {
     if (!name) return;
-    const std::size_t at = line_.find(*name);
-    push(at, at + name->size(), type, modifiers, pass);
+    const std::size_t at = support::find_first(line_, *name);
+    for (const Colour& c : colours) push(at, at + name->size(), type, c.modifiers, c.pass);
   }
 
   void declarations() {
     constexpr std::uint32_t declaration = bit(TokenModifier::declaration);
+    constexpr Colour variable{declaration, Pass::variable};
+    constexpr Colour constant{declaration | bit(TokenModifier::readonly), Pass::constant};
     if (found_.contains(w_fonksiyon) || found_.contains(w_function)) {
-      declared(function_name(line_, found_), TokenType::function, declaration, Pass::function);
+      declared(function_name(line_, found_), TokenType::function, {{declaration, Pass::function}});
     }
-    const bool variable = found_.contains(w_degisken) || found_.contains(w_let);
-    const bool constant = found_.contains(w_sabit) || found_.contains(w_const);
-    if (variable || constant) {
-      const auto name = variable_name(line_, found_);
-      if (variable) declared(name, TokenType::variable, declaration, Pass::variable);
-      if (constant) {
-        declared(name, TokenType::variable, declaration | bit(TokenModifier::readonly), Pass::constant);
-      }
+    const bool is_variable = found_.contains(w_degisken) || found_.contains(w_let);
+    const bool is_constant = found_.contains(w_sabit) || found_.contains(w_const);
+    if (is_variable && is_constant) {
+      declared(variable_name(line_, found_), TokenType::variable, {variable, constant});
+    } else if (is_variable || is_constant) {
+      declared(variable_name(line_, found_), TokenType::variable, {is_variable ? variable : constant});
     }
-    declared(struct_name(line_, found_), TokenType::struct_, declaration, Pass::structure);
+    declared(struct_name(line_, found_), TokenType::struct_, {{declaration, Pass::structure}});
   }
 
   std::vector<LineToken>& tokens_;

@@ -6,6 +6,7 @@
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
+#include "support/search.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -35,14 +36,21 @@ constexpr BuiltinSignature builtin_signatures[] = {
      "Power operation"},
 };
 
+// A line that holds a name, and where the name first occurs in it.
+struct DefiningLine {
+  std::string_view content;
+  std::size_t name_at;
+};
+
 // The first line that holds `name` and whose lowercased form holds
 // "fonksiyon" or "function". Only lines that hold the name are lowercased,
-// and each line is looked at once.
-std::optional<std::string_view> defining_line(std::string_view text, std::string_view name) {
+// and each line is looked at once. The name comes from the document and
+// can be as long as it: find_first keeps the search linear.
+std::optional<DefiningLine> defining_line(std::string_view text, std::string_view name) {
   std::string lowered;
   std::size_t from = 0;
   while (from < text.size()) {
-    const std::size_t hit = text.find(name, from);
+    const std::size_t hit = support::find_first(text, name, from);
     if (hit == std::string_view::npos) return std::nullopt;
     const std::size_t newline = hit == 0 ? std::string_view::npos : text.rfind('\n', hit - 1);
     const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
@@ -51,7 +59,9 @@ std::optional<std::string_view> defining_line(std::string_view text, std::string
     const std::string_view lower(lowered);
     if (lower.find("fonksiyon") != std::string_view::npos ||
         lower.find("function") != std::string_view::npos) {
-      return line.content;
+      // The search started at or before this line's start, so this is the
+      // name's first occurrence in the line.
+      return DefiningLine{line.content, hit - start};
     }
     if (line.break_length == 0) return std::nullopt;
     from = start + line.content.size() + line.break_length;
@@ -59,10 +69,11 @@ std::optional<std::string_view> defining_line(std::string_view text, std::string
   return std::nullopt;
 }
 
-// The signature of `name` as the defining line declares it; none when the
+// The signature of `name` as its defining line declares it; none when the
 // line has no "(" after the name or no ")" after that.
-std::optional<SignatureInformation> declared_signature(std::string_view line, std::string_view name) {
-  const std::size_t open = line.find('(', line.find(name));
+std::optional<SignatureInformation> declared_signature(const DefiningLine& defining, std::string_view name) {
+  const std::string_view line = defining.content;
+  const std::size_t open = line.find('(', defining.name_at);
   if (open == std::string_view::npos) return std::nullopt;
   const std::size_t close = line.find(')', open + 1);
   if (close == std::string_view::npos) return std::nullopt;

@@ -1,8 +1,21 @@
 #include "support/columns.h"
 
+#include <limits>
+
 #include "support/utf8.h"
 
 namespace qosa::support {
+
+namespace {
+
+// Where an excess past the line's end is added to more than it was counted
+// from, a column near 2^64 would wrap around onto a real place in the line.
+std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+  constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+  return b > most - a ? most : a + b;
+}
+
+}  // namespace
 
 ByteColumn byte_offset_of_utf16(std::string_view line, std::uint64_t utf16_column) {
   std::uint64_t units = 0;
@@ -15,7 +28,7 @@ ByteColumn byte_offset_of_utf16(std::string_view line, std::uint64_t utf16_colum
     units += w;
     i += d.length;
   }
-  return {line.size() + (utf16_column - units), false};
+  return {saturating_add(line.size(), utf16_column - units), false};
 }
 
 std::uint64_t char_index_of_utf16(std::string_view line, std::uint64_t utf16_column) {
@@ -57,7 +70,7 @@ std::uint64_t utf16_of_char_index(std::string_view line, std::uint64_t char_inde
     i += d.length;
     ++chars;
   }
-  return units + (char_index - chars);
+  return saturating_add(units, char_index - chars);
 }
 
 }  // namespace qosa::support

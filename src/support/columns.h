@@ -3,7 +3,8 @@
 // break in it), and are the only place that does.
 //
 // A column past the end of the line keeps its excess, so a caller that clamps
-// and one that refuses a position past the end can both do what they must.
+// and one that refuses a position past the end can both do what they must;
+// where that sum would pass 2^64 - 1 it stays there.
 #pragma once
 
 #include <cstdint>

@@ -36,5 +36,33 @@ TEST(ComputeDiagnostics, CountsBracesOfTheWholeText) {
   EXPECT_EQ(messages(std::string(70000, '}') + "{"), V{});
 }
 
+// The range covers the first character in UTF-16 units, so that it never
+// ends between the two halves of a surrogate pair.
+TEST(ComputeDiagnostics, RangeEndsAfterTheFirstCharacter) {
+  struct Case {
+    std::string_view text;
+    std::uint32_t end_character;
+  };
+  const Case cases[] = {
+      {"😀{", 2},
+      {"😀 fonksiyon f() {", 2},
+      {"\U0001D49C = {", 2},  // a mathematical letter, outside the BMP too
+      {"ğ {", 1},
+      {"€{", 1},
+      {"{", 1},
+      {"\n{", 1},              // an empty first line
+      {"\r\n😀{", 1},
+  };
+  for (const Case& c : cases) {
+    const auto diagnostics = compute_diagnostics("file:///a.qosa", c.text);
+    ASSERT_EQ(diagnostics.size(), 1u) << c.text;
+    const Range& r = diagnostics[0].range;
+    EXPECT_EQ(r.start.line, 0u) << c.text;
+    EXPECT_EQ(r.start.character, 0u) << c.text;
+    EXPECT_EQ(r.end.line, 0u) << c.text;
+    EXPECT_EQ(r.end.character, c.end_character) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace qosa::lsp

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "lsp/writer.h"
@@ -164,6 +165,18 @@ TEST(SignatureHelp, CursorInUtf16Units) {
   EXPECT_EQ(help("yazdır(😀, 1", 0, 8), answer(0, yazdir));
   EXPECT_EQ(help("yazdır(😀, 1", 0, 9), answer(0, yazdir));
   EXPECT_EQ(help("yazdır(😀, 1", 0, 10), answer(1, yazdir));
+}
+
+// The largest columns the request can carry lie past the end of any line.
+// Added to the byte length of a line of multi-byte characters they would
+// wrap round onto a byte inside it.
+TEST(SignatureHelp, LargestColumnsArePastTheLine) {
+  constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+  for (std::string_view line : {"yaz(ğğğğğğğğ", "yazdır(😀😀😀😀", "x = yaz(şşşş, ğğğğ"}) {
+    for (std::uint64_t column : {most, most - 1, std::uint64_t{1} << 63}) {
+      EXPECT_EQ(help(line, 0, column), "null") << line << " " << column;
+    }
+  }
 }
 
 TEST(SignatureHelp, ParameterLabels) {

@@ -214,6 +214,34 @@ local ok, err = pcall(function()
 end)
 check('the session ran to its end', ok, err)
 
+-- A first character outside the BMP is two UTF-16 units: the brace
+-- diagnostic's range ends after both, not between the halves of the pair.
+-- The range is read as it arrives (the client rounds a column inside a pair
+-- up when it converts it to bytes, so what it shows cannot tell).
+local astral_ok, astral_err = pcall(function()
+  local method = 'textDocument/publishDiagnostics'
+  local counting = client.handlers[method] or lsp.handlers[method]
+  local arrived
+  client.handlers[method] = function(e, result, ctx, config)
+    if result.uri:find('/astral.qosa', 1, true) then arrived = result.diagnostics end
+    return counting(e, result, ctx, config)
+  end
+  local path = dir .. '/astral.qosa'
+  vim.fn.writefile({ '😀 fonksiyon f() {' }, path)
+  vim.cmd('edit ' .. vim.fn.fnameescape(path))
+  local bufnr = vim.api.nvim_get_current_buf()
+  lsp.buf_attach_client(bufnr, client_id)
+  check('diagnostics published (astral.qosa)', vim.wait(10000, function() return arrived ~= nil end, 20))
+  local range = arrived and arrived[1] and arrived[1].range
+  check('the brace diagnostic on a first "😀" is (0,0)-(0,2)',
+    range and range.start.line == 0 and range.start.character == 0 and range['end'].line == 0 and
+    range['end'].character == 2, arrived)
+  local shown = vim.diagnostic.get(bufnr)[1]
+  check('the client shows it over the four bytes of "😀"', shown and shown.col == 0 and shown.end_col == 4, shown)
+  client.handlers[method] = counting
+end)
+check('the session on a first "😀" ran to its end', astral_ok, astral_err)
+
 -- Shutdown and exit through the client's own stop.
 client.stop()
 check('the server stopped', vim.wait(10000, function() return client.is_stopped() end, 20))

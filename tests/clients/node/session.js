@@ -12,6 +12,7 @@ const { spawn } = require('child_process');
 const [server, schemaPath, modules] = process.argv.slice(2);
 const need = (name) => require(path.join(path.resolve(modules), name));
 const rpc = need('vscode-jsonrpc/node');
+const protocol = need('vscode-languageserver-protocol');
 const Ajv = need('ajv');
 
 // Answers the server gives on purpose although the protocol's types reject
@@ -271,6 +272,18 @@ async function main() {
   const englishDiagnostics = await diagnosticsFor(english.uri, 1);
   check('diagnostics of the balanced Turkish text are empty', turkishDiagnostics.diagnostics.length === 0);
   check('diagnostics of the English text report the missing brace', englishDiagnostics.diagnostics.length === 1);
+
+  // A first character outside the BMP is two UTF-16 units: the brace
+  // diagnostic's range covers both, never ending inside the surrogate pair.
+  const astral = { uri: `file://${dir}/astral.qosa`, text: '😀 fonksiyon f() {\n' };
+  connection.sendNotification('textDocument/didOpen',
+    { textDocument: { uri: astral.uri, languageId: 'qosa', version: 1, text: astral.text } });
+  const [astralDiagnostic] = (await diagnosticsFor(astral.uri, 1)).diagnostics;
+  check('the brace diagnostic on a first "😀" is (0,0)-(0,2)',
+    protocol.Diagnostic.is(astralDiagnostic) &&
+    same(astralDiagnostic.range.start, { line: 0, character: 0 }) &&
+    same(astralDiagnostic.range.end, { line: 0, character: 2 }) &&
+    astral.text.slice(0, astralDiagnostic.range.end.character) === '😀', JSON.stringify(astralDiagnostic));
 
   for (const doc of [turkish, english]) await documentRequests(doc);
 
