@@ -63,14 +63,6 @@ class Arena {
     return copy(text);
   }
 
-  // For a caller that writes records in one go: the start of the free room
-  // when the current chunk has at least `bytes` left (null otherwise);
-  // `take_until` then marks where what it wrote ends.
-  char* room(std::size_t bytes) const {
-    return static_cast<std::size_t>(end_ - ptr_) >= bytes ? ptr_ : nullptr;
-  }
-  void take_until(char* end) { ptr_ = end; }
-
   template <class T>
   std::span<const T> copy_list(std::span<const T> items) {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);

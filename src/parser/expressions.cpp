@@ -1,10 +1,6 @@
 // Expressions: precedence climbing over one prefix form and a loop of infix
 // and postfix operators chosen by the token after the current one.
 #include <array>
-#include <bit>
-#include <cstddef>
-#include <cstring>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -194,72 +190,6 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
   }
 }
 
-// Identifiers, numbers and strings, the operands of nearly every
-// expression, come in no predictable order, so a branch on which one a
-// token is would often be mispredicted: all four are built by the same
-// moves, their differences taken from a table. The moves are those of
-// keep_text and make_node, with the same result in the arena. Null where
-// they do not apply (no tree kept, a text that keep_text would not copy in
-// one go, a chunk nearly full); the caller then builds the node as usual.
-struct LeafRow {
-  ExprKind kind;
-  std::uint8_t size;
-  std::uintptr_t text;       // all ones when the token's text is kept, else 0 (its number is)
-  std::uint8_t value_at;     // a number's place in the token
-};
-static_assert(static_cast<int>(TokenKind::Integer) == static_cast<int>(TokenKind::Identifier) + 1 &&
-              static_cast<int>(TokenKind::Float) == static_cast<int>(TokenKind::Identifier) + 2 &&
-              static_cast<int>(TokenKind::String) == static_cast<int>(TokenKind::Identifier) + 3);
-// Nodes derive from Expr, so offsetof is only conditionally supported on
-// them; GCC supports it, and these checks are what the shared moves need.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr std::size_t kPayloadAt = offsetof(Identifier, name);
-static_assert(offsetof(Str, text) == kPayloadAt && offsetof(Integer, value) == kPayloadAt &&
-              offsetof(Float, value) == kPayloadAt && offsetof(Expr, kind) == 0);
-#pragma GCC diagnostic pop
-static_assert(sizeof(Str) == kPayloadAt + sizeof(Text) && sizeof(Identifier) == kPayloadAt + sizeof(Text) &&
-              sizeof(Integer) == kPayloadAt + 8 && sizeof(Float) == kPayloadAt + 8 &&
-              alignof(Identifier) == alignof(Integer) && sizeof(Text) == 16);
-constexpr std::array<LeafRow, 4> kLeaves = {{
-    {ExprKind::Identifier, sizeof(Identifier), ~std::uintptr_t{0}, 0},
-    {ExprKind::Integer, sizeof(Integer), 0, offsetof(lexer::Lexeme, integer)},
-    {ExprKind::Float, sizeof(Float), 0, offsetof(lexer::Lexeme, floating)},
-    {ExprKind::Str, sizeof(Str), ~std::uintptr_t{0}, 0},
-}};
-
-const Expr* parse_leaf(Parser& parser, const lexer::Lexeme& token) {
-  const std::size_t index =
-      static_cast<std::size_t>(token.kind) - static_cast<std::size_t>(TokenKind::Identifier);
-  if (index >= kLeaves.size() || !parser.build_tree) return nullptr;
-  const LeafRow& row = kLeaves[index];
-  constexpr std::size_t kAlign = alignof(Identifier);
-  char* const out = parser.arena->room(Arena::kPadded + kAlign + sizeof(Identifier));
-  // Selections are by mask, not by branch.
-  const std::size_t length = token.text.size() & row.text;
-  const bool copyable = readable_ahead(parser, token.text.data()) & (length - 1 < Arena::kPadded);
-  const std::uintptr_t refused = row.text & (std::uintptr_t{copyable} - 1);
-  if (out == nullptr || refused != 0) return nullptr;
-
-  // A number moves sixteen bytes of its token to keep nothing of them.
-  const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(token.text.data()) & row.text) |
-                              (reinterpret_cast<std::uintptr_t>(&token) & ~row.text);
-  std::memcpy(out, reinterpret_cast<const char*>(from), Arena::kPadded);
-  const std::uintptr_t text_end = reinterpret_cast<std::uintptr_t>(out + length);
-  char* const node = out + length + ((kAlign - text_end % kAlign) % kAlign);
-  // Built in registers and stored once: the kind, then at the payload's
-  // place a text's two words or a number and a word that, for a number's
-  // shorter node, goes to free room.
-  const auto text_words = std::bit_cast<std::array<std::uint64_t, 2>>(Text(out, length));
-  std::uint64_t value;
-  std::memcpy(&value, reinterpret_cast<const char*>(&token) + row.value_at, sizeof value);
-  const std::array<std::uint64_t, 2> payload = {(text_words[0] & row.text) | (value & ~row.text), text_words[1]};
-  std::memcpy(node, &row.kind, sizeof row.kind);
-  std::memcpy(node + kPayloadAt, payload.data(), sizeof payload);
-  parser.arena->take_until(node + row.size);
-  return std::launder(reinterpret_cast<const Expr*>(node));
-}
-
 // "Bazı"/"Some", "Tamam"/"Ok", "Hata"/"Err" followed by "(" e ")".
 template <class T>
 const Expr* parse_wrapped(Parser& parser) {
@@ -274,13 +204,12 @@ const Expr* parse_wrapped(Parser& parser) {
 }
 
 // A prefix form other than the prefix operators; nothing when the current
-// token starts none (nothing is consumed then). Callers try parse_leaf
-// first, so a leaf gets here only when that could not build it.
+// token starts none (nothing is consumed then).
 const Expr* parse_primary(Parser& parser) {
   const lexer::Lexeme& token = *parser.current;
+  // The most frequent operand first, outside the switch.
+  if (token.kind == TokenKind::Identifier) return identifier(parser, keep_text(parser, token.text));
   switch (token.kind) {
-    case TokenKind::Identifier:
-      return identifier(parser, keep_text(parser, token.text));
     case TokenKind::Integer: {
       Integer* node = make_node<Integer>(parser);
       node->value = token.integer;
@@ -470,8 +399,7 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
     advance(parser);
   }
 
-  const Expr* result = parse_leaf(parser, *parser.current);
-  if (result == nullptr) result = parse_primary(parser);
+  const Expr* result = parse_primary(parser);
   if (result == nullptr) return nullptr;
   result = parse_infix(parser, result, min);
   while (result != nullptr && !pending.empty()) {
@@ -487,13 +415,9 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
 const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   DepthGuard depth(parser);
   if (!depth) return nullptr;
-  // The most frequent operands without the call to parse_primary.
-  const Expr* result = parse_leaf(parser, *parser.current);
-  if (result == nullptr) {
-    if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
-    result = parse_primary(parser);
-    if (result == nullptr) return nullptr;
-  }
+  if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
+  const Expr* result = parse_primary(parser);
+  if (result == nullptr) return nullptr;
   return parse_infix(parser, result, min_precedence);
 }
 
