@@ -72,23 +72,6 @@ class Arena {
     return {out, items.size()};
   }
 
-  // As `copy_list`, for items that may be read kPaddedList bytes from their
-  // start however few they are: a short list then moves in one go, with no
-  // call and no branch on its length.
-  static constexpr std::size_t kPaddedList = 2 * kPadded;
-  template <class T>
-  std::span<const T> copy_list_padded(std::span<const T> items) {
-    const std::size_t bytes = sizeof(T) * items.size();
-    const std::size_t pad = (alignof(T) - reinterpret_cast<std::uintptr_t>(ptr_) % alignof(T)) % alignof(T);
-    if (bytes - 1 < kPaddedList && static_cast<std::size_t>(end_ - ptr_) >= kPaddedList + alignof(T)) {
-      char* out = ptr_ + pad;
-      std::memcpy(out, items.data(), kPaddedList);
-      ptr_ = out + bytes;
-      return {reinterpret_cast<const T*>(out), items.size()};
-    }
-    return copy_list(items);
-  }
-
   // A point to go back to: everything allocated after it is given back by
   // `rewind`, which the parser uses for statements that come to nothing.
   struct Mark {

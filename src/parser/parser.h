@@ -113,9 +113,8 @@ class ListBuilder {
   }
   Seq<T> finish(Arena& arena) {
     if (!keep_) return {};
-    const Seq<T> built(scratch_.data() + mark_, scratch_.size() - mark_);
-    const bool padded = (scratch_.capacity() - mark_) * sizeof(T) >= Arena::kPaddedList;
-    Seq<T> items = padded ? arena.copy_list_padded(built) : arena.copy_list(built);
+    Seq<T> items =
+        arena.copy_list(Seq<T>(scratch_.data() + mark_, scratch_.size() - mark_));
     scratch_.resize(mark_);
     return items;
   }
