@@ -49,20 +49,6 @@ class Arena {
     return {out, text.size()};
   }
 
-  // As `copy`, for a text that may be read kPadded bytes from its start
-  // however short it is: a short one then moves in one go, with no call and
-  // no branch on its length.
-  static constexpr std::size_t kPadded = 16;
-  std::string_view copy_padded(std::string_view text) {
-    if (text.size() - 1 < kPadded && static_cast<std::size_t>(end_ - ptr_) >= kPadded) {
-      char* out = ptr_;
-      std::memcpy(out, text.data(), kPadded);
-      ptr_ = out + text.size();
-      return {out, text.size()};
-    }
-    return copy(text);
-  }
-
   template <class T>
   std::span<const T> copy_list(std::span<const T> items) {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);

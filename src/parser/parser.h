@@ -69,11 +69,6 @@ struct Parser {
   Arena* arena;
   Scratch scratch;
   Text file_name;  // the source name, once in the arena, for spans kept in the tree
-  // Token texts starting at most `padded_reach` bytes after `source` lie in
-  // the source with Arena::kPadded bytes readable from their start. None
-  // when not set (a text of a string with escapes lies outside anyway).
-  const char* source = nullptr;
-  std::size_t padded_reach = 0;
   int depth = 0;
   // False for a parse whose tree nobody reads (it only counts statements):
   // nodes are then written to `sink` and forgotten, lists and texts are not
@@ -191,22 +186,8 @@ std::optional<TypeRef> parse_type(Parser& parser);
 
 // Texts and spans copied into the tree's arena (a text stays a view of the
 // token when no tree is built).
-// True when Arena::kPadded bytes may be read from `text` (a view into the
-// source set by set_source, not far from its end).
-inline bool readable_ahead(const Parser& parser, const char* text) {
-  const std::size_t at = reinterpret_cast<std::uintptr_t>(text) - reinterpret_cast<std::uintptr_t>(parser.source);
-  return at <= parser.padded_reach;
-}
 inline Text keep_text(Parser& parser, std::string_view text) {
-  if (!parser.build_tree) return text;
-  if (readable_ahead(parser, text.data())) return parser.arena->copy_padded(text);
-  return parser.arena->copy(text);
-}
-// Lets keep_text read ahead in `text`, the lexer's source.
-inline void set_source(Parser& parser, std::string_view text) {
-  if (text.size() < Arena::kPadded) return;
-  parser.source = text.data();
-  parser.padded_reach = text.size() - Arena::kPadded;
+  return parser.build_tree ? parser.arena->copy(text) : text;
 }
 // A list copied into the tree's arena.
 template <class T>
