@@ -216,6 +216,31 @@ inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
 inline bool next_is(const Parser& parser, lexer::TokenKind kind) {
   return parser.next_kind == kind;
 }
+// Readers of one token, for the reads that either match or fail the
+// construct. Each steps once when its token is of `kind` and not at all
+// otherwise: `expect` tests the current token and steps past it,
+// `expect_next` tests the next one and steps onto it (so that a construct
+// closed by it ends on its last token).
+inline bool expect(Parser& parser, lexer::TokenKind kind) {
+  if (parser.current_kind != kind) return false;
+  advance(parser);
+  return true;
+}
+inline bool expect_next(Parser& parser, lexer::TokenKind kind) {
+  if (parser.next_kind != kind) return false;
+  advance(parser);
+  return true;
+}
+// The current token's text, kept, when it is of `kind`; none otherwise. The
+// parser stays on the token: what follows a name is often told by the token
+// after it.
+inline std::optional<Text> expect_text(Parser& parser, lexer::TokenKind kind) {
+  if (parser.current_kind != kind) return std::nullopt;
+  return keep_text(parser, parser.current->text);
+}
+inline std::optional<Text> expect_identifier(Parser& parser) {
+  return expect_text(parser, lexer::TokenKind::Identifier);
+}
 // "{", "yap" or "do", one of which a block may open with.
 inline bool is_block_opener(lexer::TokenKind kind) {
   using lexer::TokenKind;
