@@ -140,8 +140,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         advance(parser);
         const Expr* index = parse_expression(parser, 0);
         if (index == nullptr) return nullptr;
-        if (parser.next_kind != TokenKind::RightBracket) return nullptr;
-        advance(parser);
+        if (!expect_next(parser, TokenKind::RightBracket)) return nullptr;
         Index* node = make_node<Index>(parser);
         node->object = left;
         node->index = index;
@@ -154,14 +153,13 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         break;
       case Infix::Member: {
         advance(parser);
-        if (parser.current_kind != TokenKind::Identifier) return nullptr;
-        Text name = keep_text(parser, parser.current->text);
-        if (parser.next_kind == TokenKind::LeftParen) {
-          advance(parser);
+        std::optional<Text> name = expect_identifier(parser);
+        if (!name) return nullptr;
+        if (expect_next(parser, TokenKind::LeftParen)) {
           std::optional<ExprList> arguments = parse_call_args(parser);
           if (!arguments) return nullptr;
           MethodCall* node = make_node<MethodCall>(parser);
-          node->method = name;
+          node->method = *name;
           node->arguments = *arguments;
           node->receiver = left;
           left = node;
@@ -169,7 +167,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
           Binary* node = make_node<Binary>(parser);
           node->op = Operator::Member;
           node->left = left;
-          node->right = identifier(parser, name);
+          node->right = identifier(parser, *name);
           left = node;
         }
         break;
@@ -193,13 +191,11 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
 // "Bazı"/"Some", "Tamam"/"Ok", "Hata"/"Err" followed by "(" e ")".
 template <class T>
 const Expr* parse_wrapped(Parser& parser) {
-  if (parser.next_kind != TokenKind::LeftParen) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   const Expr* inner = parse_expression(parser, 0);
   if (inner == nullptr) return nullptr;
-  if (parser.next_kind != TokenKind::RightParen) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightParen)) return nullptr;
   return boxed<T>(parser, inner);
 }
 
@@ -242,9 +238,10 @@ const Expr* parse_primary(Parser& parser) {
     case TokenKind::Yeni:
     case TokenKind::New: {
       advance(parser);
-      if (parser.current_kind != TokenKind::Identifier) return nullptr;
+      std::optional<Text> type_name = expect_identifier(parser);
+      if (!type_name) return nullptr;
       New* node = make_node<New>(parser);
-      node->type_name = keep_text(parser, parser.current->text);
+      node->type_name = *type_name;
       return node;
     }
     case TokenKind::Bazi:
@@ -429,13 +426,11 @@ std::optional<ExprList> parse_call_args(Parser& parser) {
   for (;;) {
     // A failed argument is dropped and the list goes on from where it stopped.
     if (const Expr* argument = parse_expression(parser, 0)) arguments.push(argument);
-    if (parser.next_kind == TokenKind::Comma) {
-      advance(parser);
+    if (expect_next(parser, TokenKind::Comma)) {
       advance(parser);
       continue;
     }
-    if (parser.next_kind != TokenKind::RightParen) return std::nullopt;
-    advance(parser);
+    if (!expect_next(parser, TokenKind::RightParen)) return std::nullopt;
     return arguments.finish(*parser.arena);
   }
 }
@@ -445,17 +440,13 @@ const Expr* parse_paren(Parser& parser) {
   if (parser.current_kind == TokenKind::RightParen) return make_node<Tuple>(parser);
   const Expr* first = parse_expression(parser, 0);
   if (first == nullptr) return nullptr;
-  if (parser.next_kind == TokenKind::RightParen) {
-    advance(parser);
-    return first;
-  }
-  if (parser.next_kind != TokenKind::Comma) return nullptr;
+  if (expect_next(parser, TokenKind::RightParen)) return first;
+  if (!next_is(parser, TokenKind::Comma)) return nullptr;
 
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
   bool closed = false;
-  while (parser.next_kind == TokenKind::Comma) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     if (parser.current_kind == TokenKind::RightParen) {
       closed = true;
@@ -465,10 +456,7 @@ const Expr* parse_paren(Parser& parser) {
     if (element == nullptr) return nullptr;
     elements.push(element);
   }
-  if (!closed) {
-    if (parser.next_kind != TokenKind::RightParen) return nullptr;
-    advance(parser);
-  }
+  if (!closed && !expect_next(parser, TokenKind::RightParen)) return nullptr;
   Tuple* node = make_node<Tuple>(parser);
   node->elements = elements.finish(*parser.arena);
   return node;
@@ -482,15 +470,13 @@ const Expr* parse_list_literal(Parser& parser) {
   if (first == nullptr) return nullptr;
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
-  while (parser.next_kind == TokenKind::Comma) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     const Expr* element = parse_expression(parser, 0);
     if (element == nullptr) return nullptr;
     elements.push(element);
   }
-  if (parser.next_kind != TokenKind::RightBracket) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightBracket)) return nullptr;
   List* node = make_node<List>(parser);
   node->elements = elements.finish(*parser.arena);
   return node;
