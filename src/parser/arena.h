@@ -49,28 +49,6 @@ class Arena {
     return {out, text.size()};
   }
 
-  // As `copy`, for a text that may be read kPadded bytes from its start
-  // however short it is: a short one then moves in one go, with no call and
-  // no branch on its length.
-  static constexpr std::size_t kPadded = 16;
-  std::string_view copy_padded(std::string_view text) {
-    if (text.size() - 1 < kPadded && static_cast<std::size_t>(end_ - ptr_) >= kPadded) {
-      char* out = ptr_;
-      std::memcpy(out, text.data(), kPadded);
-      ptr_ = out + text.size();
-      return {out, text.size()};
-    }
-    return copy(text);
-  }
-
-  // For a caller that writes records in one go: the start of the free room
-  // when the current chunk has at least `bytes` left (null otherwise);
-  // `take_until` then marks where what it wrote ends.
-  char* room(std::size_t bytes) const {
-    return static_cast<std::size_t>(end_ - ptr_) >= bytes ? ptr_ : nullptr;
-  }
-  void take_until(char* end) { ptr_ = end; }
-
   template <class T>
   std::span<const T> copy_list(std::span<const T> items) {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
@@ -78,23 +56,6 @@ class Arena {
     T* out = static_cast<T*>(allocate(sizeof(T) * items.size(), alignof(T)));
     std::memcpy(static_cast<void*>(out), items.data(), sizeof(T) * items.size());
     return {out, items.size()};
-  }
-
-  // As `copy_list`, for items that may be read kPaddedList bytes from their
-  // start however few they are: a short list then moves in one go, with no
-  // call and no branch on its length.
-  static constexpr std::size_t kPaddedList = 2 * kPadded;
-  template <class T>
-  std::span<const T> copy_list_padded(std::span<const T> items) {
-    const std::size_t bytes = sizeof(T) * items.size();
-    const std::size_t pad = (alignof(T) - reinterpret_cast<std::uintptr_t>(ptr_) % alignof(T)) % alignof(T);
-    if (bytes - 1 < kPaddedList && static_cast<std::size_t>(end_ - ptr_) >= kPaddedList + alignof(T)) {
-      char* out = ptr_ + pad;
-      std::memcpy(out, items.data(), kPaddedList);
-      ptr_ = out + bytes;
-      return {reinterpret_cast<const T*>(out), items.size()};
-    }
-    return copy_list(items);
   }
 
   // A point to go back to: everything allocated after it is given back by

@@ -78,23 +78,14 @@ StmtList parse_block(Parser& parser) {
 
 std::optional<Seq<Param>> parse_params(Parser& parser) {
   ListBuilder<Param> list(parser, parser.scratch.params);
-  if (parser.next_kind == TokenKind::RightParen) {
+  if (expect_next(parser, TokenKind::RightParen)) return list.finish(*parser.arena);
+  do {
     advance(parser);
-    return list.finish(*parser.arena);
-  }
-  advance(parser);
-  std::optional<Param> param = parse_param(parser);
-  if (!param) return std::nullopt;
-  list.push(*param);
-  while (parser.next_kind == TokenKind::Comma) {
-    advance(parser);
-    advance(parser);
-    param = parse_param(parser);
+    std::optional<Param> param = parse_param(parser);
     if (!param) return std::nullopt;
     list.push(*param);
-  }
-  if (parser.next_kind != TokenKind::RightParen) return std::nullopt;
-  advance(parser);
+  } while (expect_next(parser, TokenKind::Comma));
+  if (!expect_next(parser, TokenKind::RightParen)) return std::nullopt;
   return list.finish(*parser.arena);
 }
 
@@ -123,8 +114,7 @@ std::optional<Param> parse_param(Parser& parser) {
       }
       return std::nullopt;
   }
-  if (parser.next_kind == TokenKind::Colon) {
-    advance(parser);
+  if (expect_next(parser, TokenKind::Colon)) {
     advance(parser);
     param.type = parse_type(parser);
     if (!param.type) return std::nullopt;
@@ -165,17 +155,12 @@ std::optional<TypeRef> parse_tuple_type(Parser& parser) {
 std::optional<Seq<TypeRef>> parse_type_arguments(Parser& parser) {
   ListBuilder<TypeRef> arguments(parser, parser.scratch.types);
   advance(parser);
-  advance(parser);
-  std::optional<TypeRef> argument = parse_type(parser);
-  if (!argument) return std::nullopt;
-  arguments.push(*argument);
-  while (parser.next_kind == TokenKind::Comma) {
+  do {
     advance(parser);
-    advance(parser);
-    argument = parse_type(parser);
+    std::optional<TypeRef> argument = parse_type(parser);
     if (!argument) return std::nullopt;
     arguments.push(*argument);
-  }
+  } while (expect_next(parser, TokenKind::Comma));
   advance(parser);
   if (parser.current_kind != TokenKind::Greater) return std::nullopt;
   return arguments.finish(*parser.arena);

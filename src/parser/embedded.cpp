@@ -54,10 +54,7 @@ Text peripheral_name(const Parser& parser) {
 // then the optional ";".
 Seq<QosPolicy> trailing_policies(Parser& parser) {
   Seq<QosPolicy> policies;
-  if (next_is(parser, TokenKind::LeftParen)) {
-    advance(parser);
-    policies = parse_qos(parser);
-  }
+  if (expect_next(parser, TokenKind::LeftParen)) policies = parse_qos(parser);
   skip_semicolon(parser);
   return policies;
 }
@@ -68,13 +65,13 @@ enum PolicyKind : std::uint8_t { kReliability, kHistory, kDurability, kDeadline,
 
 const Stmt* parse_use_hal(Parser& parser) {
   Text first = current_is(parser, TokenKind::Hal) ? "hal" : "dsk";
-  if (!next_is(parser, TokenKind::PathSep)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::PathSep)) return nullptr;
   advance(parser);
   Text peripheral = peripheral_name(parser);
   if (peripheral.empty()) {
-    if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-    peripheral = keep_text(parser, parser.current->text);
+    std::optional<Text> name = expect_identifier(parser);
+    if (!name) return nullptr;
+    peripheral = *name;
   }
   skip_semicolon(parser);
   const Text path[] = {first, peripheral};
@@ -85,10 +82,7 @@ const Stmt* parse_use_hal(Parser& parser) {
 
 const Stmt* parse_participant(Parser& parser) {
   std::int64_t domain = 0;
-  if (next_is(parser, TokenKind::Integer)) {
-    advance(parser);
-    domain = parser.current->integer;
-  }
+  if (expect_next(parser, TokenKind::Integer)) domain = parser.current->integer;
   skip_semicolon(parser);
   Integer* value = make_node<Integer>(parser);
   value->value = domain;
@@ -99,67 +93,62 @@ const Stmt* parse_participant(Parser& parser) {
 
 const Stmt* parse_topic(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
-  if (!current_is(parser, TokenKind::Colon)) return nullptr;
-  advance(parser);
+  if (!expect(parser, TokenKind::Colon)) return nullptr;
   // Only a plain name: no type words, no generic arguments.
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text message_type = keep_text(parser, parser.current->text);
+  std::optional<Text> message_type = expect_identifier(parser);
+  if (!message_type) return nullptr;
   Seq<QosPolicy> policies = trailing_policies(parser);
   Topic* stmt = make_node<Topic>(parser);
-  stmt->name = name;
-  stmt->message_type = TypeRef{message_type, {}};
+  stmt->name = *name;
+  stmt->message_type = TypeRef{*message_type, {}};
   stmt->policies = policies;
   return stmt;
 }
 
 const Stmt* parse_publisher(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   // The arrow as one token; "-" and ">" apart do not count here.
-  if (!current_is(parser, TokenKind::Arrow)) return nullptr;
-  advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text topic = keep_text(parser, parser.current->text);
+  if (!expect(parser, TokenKind::Arrow)) return nullptr;
+  std::optional<Text> topic = expect_identifier(parser);
+  if (!topic) return nullptr;
   Seq<QosPolicy> policies = trailing_policies(parser);
   Publisher* stmt = make_node<Publisher>(parser);
-  stmt->name = name;
-  stmt->topic = topic;
+  stmt->name = *name;
+  stmt->topic = *topic;
   stmt->policies = policies;
   return stmt;
 }
 
 const Stmt* parse_subscriber(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   if (current_is(parser, TokenKind::Less) && next_is(parser, TokenKind::Minus)) {
     advance(parser);
     advance(parser);
-  } else if (current_is(parser, TokenKind::Arrow)) {
-    advance(parser);
-  } else {
+  } else if (!expect(parser, TokenKind::Arrow)) {
     return nullptr;
   }
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text topic = keep_text(parser, parser.current->text);
+  std::optional<Text> topic = expect_identifier(parser);
+  if (!topic) return nullptr;
   Seq<QosPolicy> policies = trailing_policies(parser);
   Subscriber* stmt = make_node<Subscriber>(parser);
-  stmt->name = name;
-  stmt->topic = topic;
+  stmt->name = *name;
+  stmt->topic = *topic;
   stmt->policies = policies;
   return stmt;
 }
 
 Seq<QosPolicy> parse_qos(Parser& parser) {
   ListBuilder<QosPolicy> policies(parser, parser.scratch.policies);
-  if (!current_is(parser, TokenKind::LeftParen)) return {};
-  advance(parser);
+  if (!expect(parser, TokenKind::LeftParen)) return {};
   while (!current_is(parser, TokenKind::RightParen) && !current_is(parser, TokenKind::Eof)) {
     QosPolicy policy;
     bool valued = false;  // history, deadline, lifespan: "=" and an integer may follow
@@ -205,8 +194,7 @@ Seq<QosPolicy> parse_qos(Parser& parser) {
         break;
     }
     advance(parser);
-    if (valued && current_is(parser, TokenKind::Assign)) {
-      advance(parser);
+    if (valued && expect(parser, TokenKind::Assign)) {
       std::optional<std::uint64_t> value;
       if (current_is(parser, TokenKind::Integer)) {
         value = static_cast<std::uint64_t>(parser.current->integer);
@@ -237,23 +225,20 @@ std::uint64_t saturating_to_u64(double value) {
   return static_cast<std::uint64_t>(value);
 }
 
-// Entered on the name, with "." next.
-const Stmt* parse_task_method(Parser& parser) {
-  Text type_name = keep_text(parser, parser.current->text);
+// Entered on the type's name `type_name`, with "." next.
+const Stmt* parse_task_method(Parser& parser, Text type_name) {
   advance(parser);
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text method_name = keep_text(parser, parser.current->text);
-  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
-  advance(parser);
+  std::optional<Text> method_name = expect_identifier(parser);
+  if (!method_name) return nullptr;
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   std::optional<Seq<Param>> params = parse_params(parser);
   if (!params) return nullptr;
-  if (!next_is(parser, TokenKind::LeftBrace)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftBrace)) return nullptr;
   StmtList body = parse_block(parser);
   TaskMethod* stmt = make_node<TaskMethod>(parser);
   stmt->type_name = type_name;
-  stmt->method_name = method_name;
+  stmt->method_name = *method_name;
   stmt->params = *params;
   stmt->body = body;
   return stmt;
@@ -277,20 +262,17 @@ std::optional<std::uint8_t> period_unit_after(const Parser& parser) {
 // On "priority", "stack" or "period": steps past the word and its ":".
 bool setting_colon(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Colon)) return false;
-  advance(parser);
-  return true;
+  return expect(parser, TokenKind::Colon);
 }
 
 }  // namespace
 
 const Stmt* parse_task(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  if (next_is(parser, TokenKind::Dot)) return parse_task_method(parser);
-  Text name = keep_text(parser, parser.current->text);
-  if (!next_is(parser, TokenKind::LeftBrace)) return nullptr;
-  advance(parser);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
+  if (next_is(parser, TokenKind::Dot)) return parse_task_method(parser, *name);
+  if (!expect_next(parser, TokenKind::LeftBrace)) return nullptr;
   advance(parser);
 
   ListBuilder<TaskSetting> settings(parser, parser.scratch.settings);
@@ -347,11 +329,8 @@ const Stmt* parse_task(Parser& parser) {
       case TokenKind::Identifier: {
         Text key = keep_text(parser, parser.current->text);
         advance(parser);
-        if (current_is(parser, TokenKind::Colon)) {
-          advance(parser);
-          if (current_is(parser, TokenKind::Identifier)) {
-            settings.push(TaskSetting{key, keep_text(parser, parser.current->text)});
-          }
+        if (expect(parser, TokenKind::Colon)) {
+          if (std::optional<Text> value = expect_identifier(parser)) settings.push(TaskSetting{key, *value});
         }
         advance(parser);
         break;
@@ -363,7 +342,7 @@ const Stmt* parse_task(Parser& parser) {
   }
 
   TaskConfig* stmt = make_node<TaskConfig>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->stack_size = stack_size;
   stmt->settings = settings.finish(*parser.arena);
   stmt->period_value = period_value;
@@ -374,10 +353,9 @@ const Stmt* parse_task(Parser& parser) {
 
 const Stmt* parse_on_event(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
-  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
-  advance(parser);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   std::optional<Seq<Param>> params = parse_params(parser);
   if (!params) return nullptr;
   std::optional<std::uint8_t> priority;
@@ -389,11 +367,10 @@ const Stmt* parse_on_event(Parser& parser) {
       priority = static_cast<std::uint8_t>(static_cast<std::uint64_t>(parser.current->integer));
     }
   }
-  if (!next_is(parser, TokenKind::LeftBrace)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftBrace)) return nullptr;
   StmtList body = parse_block(parser);
   OnEvent* stmt = make_node<OnEvent>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->params = *params;
   stmt->body = body;
   stmt->priority = priority;
@@ -402,23 +379,21 @@ const Stmt* parse_on_event(Parser& parser) {
 
 const Stmt* parse_emit(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text event_name = keep_text(parser, parser.current->text);
+  std::optional<Text> event_name = expect_identifier(parser);
+  if (!event_name) return nullptr;
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
-  if (next_is(parser, TokenKind::LeftParen)) {
-    advance(parser);
+  if (expect_next(parser, TokenKind::LeftParen)) {
     advance(parser);
     while (!current_is(parser, TokenKind::RightParen) && !current_is(parser, TokenKind::Eof)) {
       // A failed argument is dropped and reading goes on from where it stopped.
       if (const Expr* argument = parse_expression(parser, 0)) arguments.push(argument);
-      if (!next_is(parser, TokenKind::Comma)) break;
-      advance(parser);
+      if (!expect_next(parser, TokenKind::Comma)) break;
       advance(parser);
     }
     if (next_is(parser, TokenKind::RightParen)) advance(parser);
   }
   Emit* emit = make_node<Emit>(parser);
-  emit->event_name = event_name;
+  emit->event_name = *event_name;
   emit->arguments = arguments.finish(*parser.arena);
   ExprStmt* stmt = make_node<ExprStmt>(parser);
   stmt->expression = emit;

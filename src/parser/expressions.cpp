@@ -1,10 +1,6 @@
 // Expressions: precedence climbing over one prefix form and a loop of infix
 // and postfix operators chosen by the token after the current one.
 #include <array>
-#include <bit>
-#include <cstddef>
-#include <cstring>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -144,8 +140,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         advance(parser);
         const Expr* index = parse_expression(parser, 0);
         if (index == nullptr) return nullptr;
-        if (parser.next_kind != TokenKind::RightBracket) return nullptr;
-        advance(parser);
+        if (!expect_next(parser, TokenKind::RightBracket)) return nullptr;
         Index* node = make_node<Index>(parser);
         node->object = left;
         node->index = index;
@@ -158,14 +153,13 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
         break;
       case Infix::Member: {
         advance(parser);
-        if (parser.current_kind != TokenKind::Identifier) return nullptr;
-        Text name = keep_text(parser, parser.current->text);
-        if (parser.next_kind == TokenKind::LeftParen) {
-          advance(parser);
+        std::optional<Text> name = expect_identifier(parser);
+        if (!name) return nullptr;
+        if (expect_next(parser, TokenKind::LeftParen)) {
           std::optional<ExprList> arguments = parse_call_args(parser);
           if (!arguments) return nullptr;
           MethodCall* node = make_node<MethodCall>(parser);
-          node->method = name;
+          node->method = *name;
           node->arguments = *arguments;
           node->receiver = left;
           left = node;
@@ -173,7 +167,7 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
           Binary* node = make_node<Binary>(parser);
           node->op = Operator::Member;
           node->left = left;
-          node->right = identifier(parser, name);
+          node->right = identifier(parser, *name);
           left = node;
         }
         break;
@@ -194,93 +188,24 @@ const Expr* parse_infix(Parser& parser, const Expr* left, std::uint8_t min_prece
   }
 }
 
-// Identifiers, numbers and strings, the operands of nearly every
-// expression, come in no predictable order, so a branch on which one a
-// token is would often be mispredicted: all four are built by the same
-// moves, their differences taken from a table. The moves are those of
-// keep_text and make_node, with the same result in the arena. Null where
-// they do not apply (no tree kept, a text that keep_text would not copy in
-// one go, a chunk nearly full); the caller then builds the node as usual.
-struct LeafRow {
-  ExprKind kind;
-  std::uint8_t size;
-  std::uintptr_t text;       // all ones when the token's text is kept, else 0 (its number is)
-  std::uint8_t value_at;     // a number's place in the token
-};
-static_assert(static_cast<int>(TokenKind::Integer) == static_cast<int>(TokenKind::Identifier) + 1 &&
-              static_cast<int>(TokenKind::Float) == static_cast<int>(TokenKind::Identifier) + 2 &&
-              static_cast<int>(TokenKind::String) == static_cast<int>(TokenKind::Identifier) + 3);
-// Nodes derive from Expr, so offsetof is only conditionally supported on
-// them; GCC supports it, and these checks are what the shared moves need.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr std::size_t kPayloadAt = offsetof(Identifier, name);
-static_assert(offsetof(Str, text) == kPayloadAt && offsetof(Integer, value) == kPayloadAt &&
-              offsetof(Float, value) == kPayloadAt && offsetof(Expr, kind) == 0);
-#pragma GCC diagnostic pop
-static_assert(sizeof(Str) == kPayloadAt + sizeof(Text) && sizeof(Identifier) == kPayloadAt + sizeof(Text) &&
-              sizeof(Integer) == kPayloadAt + 8 && sizeof(Float) == kPayloadAt + 8 &&
-              alignof(Identifier) == alignof(Integer) && sizeof(Text) == 16);
-constexpr std::array<LeafRow, 4> kLeaves = {{
-    {ExprKind::Identifier, sizeof(Identifier), ~std::uintptr_t{0}, 0},
-    {ExprKind::Integer, sizeof(Integer), 0, offsetof(lexer::Lexeme, integer)},
-    {ExprKind::Float, sizeof(Float), 0, offsetof(lexer::Lexeme, floating)},
-    {ExprKind::Str, sizeof(Str), ~std::uintptr_t{0}, 0},
-}};
-
-const Expr* parse_leaf(Parser& parser, const lexer::Lexeme& token) {
-  const std::size_t index =
-      static_cast<std::size_t>(token.kind) - static_cast<std::size_t>(TokenKind::Identifier);
-  if (index >= kLeaves.size() || !parser.build_tree) return nullptr;
-  const LeafRow& row = kLeaves[index];
-  constexpr std::size_t kAlign = alignof(Identifier);
-  char* const out = parser.arena->room(Arena::kPadded + kAlign + sizeof(Identifier));
-  // Selections are by mask, not by branch.
-  const std::size_t length = token.text.size() & row.text;
-  const bool copyable = readable_ahead(parser, token.text.data()) & (length - 1 < Arena::kPadded);
-  const std::uintptr_t refused = row.text & (std::uintptr_t{copyable} - 1);
-  if (out == nullptr || refused != 0) return nullptr;
-
-  // A number moves sixteen bytes of its token to keep nothing of them.
-  const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(token.text.data()) & row.text) |
-                              (reinterpret_cast<std::uintptr_t>(&token) & ~row.text);
-  std::memcpy(out, reinterpret_cast<const char*>(from), Arena::kPadded);
-  const std::uintptr_t text_end = reinterpret_cast<std::uintptr_t>(out + length);
-  char* const node = out + length + ((kAlign - text_end % kAlign) % kAlign);
-  // Built in registers and stored once: the kind, then at the payload's
-  // place a text's two words or a number and a word that, for a number's
-  // shorter node, goes to free room.
-  const auto text_words = std::bit_cast<std::array<std::uint64_t, 2>>(Text(out, length));
-  std::uint64_t value;
-  std::memcpy(&value, reinterpret_cast<const char*>(&token) + row.value_at, sizeof value);
-  const std::array<std::uint64_t, 2> payload = {(text_words[0] & row.text) | (value & ~row.text), text_words[1]};
-  std::memcpy(node, &row.kind, sizeof row.kind);
-  std::memcpy(node + kPayloadAt, payload.data(), sizeof payload);
-  parser.arena->take_until(node + row.size);
-  return std::launder(reinterpret_cast<const Expr*>(node));
-}
-
 // "Bazı"/"Some", "Tamam"/"Ok", "Hata"/"Err" followed by "(" e ")".
 template <class T>
 const Expr* parse_wrapped(Parser& parser) {
-  if (parser.next_kind != TokenKind::LeftParen) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   const Expr* inner = parse_expression(parser, 0);
   if (inner == nullptr) return nullptr;
-  if (parser.next_kind != TokenKind::RightParen) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightParen)) return nullptr;
   return boxed<T>(parser, inner);
 }
 
 // A prefix form other than the prefix operators; nothing when the current
-// token starts none (nothing is consumed then). Callers try parse_leaf
-// first, so a leaf gets here only when that could not build it.
+// token starts none (nothing is consumed then).
 const Expr* parse_primary(Parser& parser) {
   const lexer::Lexeme& token = *parser.current;
+  // The most frequent operand first, outside the switch.
+  if (token.kind == TokenKind::Identifier) return identifier(parser, keep_text(parser, token.text));
   switch (token.kind) {
-    case TokenKind::Identifier:
-      return identifier(parser, keep_text(parser, token.text));
     case TokenKind::Integer: {
       Integer* node = make_node<Integer>(parser);
       node->value = token.integer;
@@ -313,9 +238,10 @@ const Expr* parse_primary(Parser& parser) {
     case TokenKind::Yeni:
     case TokenKind::New: {
       advance(parser);
-      if (parser.current_kind != TokenKind::Identifier) return nullptr;
+      std::optional<Text> type_name = expect_identifier(parser);
+      if (!type_name) return nullptr;
       New* node = make_node<New>(parser);
-      node->type_name = keep_text(parser, parser.current->text);
+      node->type_name = *type_name;
       return node;
     }
     case TokenKind::Bazi:
@@ -470,8 +396,7 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
     advance(parser);
   }
 
-  const Expr* result = parse_leaf(parser, *parser.current);
-  if (result == nullptr) result = parse_primary(parser);
+  const Expr* result = parse_primary(parser);
   if (result == nullptr) return nullptr;
   result = parse_infix(parser, result, min);
   while (result != nullptr && !pending.empty()) {
@@ -487,13 +412,9 @@ const Expr* parse_prefixed(Parser& parser, std::uint8_t min_precedence) {
 const Expr* parse_expression(Parser& parser, std::uint8_t min_precedence) {
   DepthGuard depth(parser);
   if (!depth) return nullptr;
-  // The most frequent operands without the call to parse_primary.
-  const Expr* result = parse_leaf(parser, *parser.current);
-  if (result == nullptr) {
-    if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
-    result = parse_primary(parser);
-    if (result == nullptr) return nullptr;
-  }
+  if (prefix_of(parser.current_kind)) return parse_prefixed(parser, min_precedence);
+  const Expr* result = parse_primary(parser);
+  if (result == nullptr) return nullptr;
   return parse_infix(parser, result, min_precedence);
 }
 
@@ -505,13 +426,11 @@ std::optional<ExprList> parse_call_args(Parser& parser) {
   for (;;) {
     // A failed argument is dropped and the list goes on from where it stopped.
     if (const Expr* argument = parse_expression(parser, 0)) arguments.push(argument);
-    if (parser.next_kind == TokenKind::Comma) {
-      advance(parser);
+    if (expect_next(parser, TokenKind::Comma)) {
       advance(parser);
       continue;
     }
-    if (parser.next_kind != TokenKind::RightParen) return std::nullopt;
-    advance(parser);
+    if (!expect_next(parser, TokenKind::RightParen)) return std::nullopt;
     return arguments.finish(*parser.arena);
   }
 }
@@ -521,17 +440,13 @@ const Expr* parse_paren(Parser& parser) {
   if (parser.current_kind == TokenKind::RightParen) return make_node<Tuple>(parser);
   const Expr* first = parse_expression(parser, 0);
   if (first == nullptr) return nullptr;
-  if (parser.next_kind == TokenKind::RightParen) {
-    advance(parser);
-    return first;
-  }
-  if (parser.next_kind != TokenKind::Comma) return nullptr;
+  if (expect_next(parser, TokenKind::RightParen)) return first;
+  if (!next_is(parser, TokenKind::Comma)) return nullptr;
 
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
   bool closed = false;
-  while (parser.next_kind == TokenKind::Comma) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     if (parser.current_kind == TokenKind::RightParen) {
       closed = true;
@@ -541,10 +456,7 @@ const Expr* parse_paren(Parser& parser) {
     if (element == nullptr) return nullptr;
     elements.push(element);
   }
-  if (!closed) {
-    if (parser.next_kind != TokenKind::RightParen) return nullptr;
-    advance(parser);
-  }
+  if (!closed && !expect_next(parser, TokenKind::RightParen)) return nullptr;
   Tuple* node = make_node<Tuple>(parser);
   node->elements = elements.finish(*parser.arena);
   return node;
@@ -558,15 +470,13 @@ const Expr* parse_list_literal(Parser& parser) {
   if (first == nullptr) return nullptr;
   ListBuilder<const Expr*> elements(parser, parser.scratch.exprs);
   elements.push(first);
-  while (parser.next_kind == TokenKind::Comma) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     const Expr* element = parse_expression(parser, 0);
     if (element == nullptr) return nullptr;
     elements.push(element);
   }
-  if (parser.next_kind != TokenKind::RightBracket) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightBracket)) return nullptr;
   List* node = make_node<List>(parser);
   node->elements = elements.finish(*parser.arena);
   return node;

@@ -17,18 +17,17 @@ std::optional<Text> alias_after(Parser& parser) {
   if (!next_is_as(parser)) return std::nullopt;
   advance(parser);
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  return keep_text(parser, parser.current->text);
+  return expect_identifier(parser);
 }
 
-// On the first token inside "{": names separated by ","; ends on the last
-// name, or on the token that is none, then steps onto a "}" that follows.
+// On the first token inside "{": names separated by ",", each handed to
+// `add` while the parser is on it; ends on the last name, or on the token
+// that is none, then steps onto a "}" that follows.
 template <class Add>
 void braced_names(Parser& parser, Add add) {
-  while (current_is(parser, TokenKind::Identifier)) {
-    add();
-    if (!next_is(parser, TokenKind::Comma)) break;
-    advance(parser);
+  while (std::optional<Text> name = expect_identifier(parser)) {
+    add(*name);
+    if (!expect_next(parser, TokenKind::Comma)) break;
     advance(parser);
   }
   if (next_is(parser, TokenKind::RightBrace)) advance(parser);
@@ -41,32 +40,24 @@ const Stmt* parse_use(Parser& parser) {
   if (current_is(parser, TokenKind::Hal) || current_is(parser, TokenKind::Dsk)) {
     return parse_use_hal(parser);
   }
-  bool absolute = false;
-  if (current_is(parser, TokenKind::PathSep)) {
-    absolute = true;
-    advance(parser);
-  }
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
+  const bool absolute = expect(parser, TokenKind::PathSep);
+  std::optional<Text> first = expect_identifier(parser);
+  if (!first) return nullptr;
 
   ListBuilder<Text> path(parser, parser.scratch.texts);
   ListBuilder<UseItem> items(parser, parser.scratch.use_items);
-  path.push(keep_text(parser, parser.current->text));
+  path.push(*first);
   bool is_group = false;
-  while (next_is(parser, TokenKind::PathSep)) {
+  while (expect_next(parser, TokenKind::PathSep)) {
     advance(parser);
-    advance(parser);
-    if (current_is(parser, TokenKind::Identifier)) {
-      path.push(keep_text(parser, parser.current->text));
+    if (std::optional<Text> name = expect_identifier(parser)) {
+      path.push(*name);
       continue;
     }
     if (current_is(parser, TokenKind::Star)) break;  // a glob keeps the plain path
-    if (!current_is(parser, TokenKind::LeftBrace)) return nullptr;
+    if (!expect(parser, TokenKind::LeftBrace)) return nullptr;
     is_group = true;
-    advance(parser);
-    braced_names(parser, [&] {
-      Text name = keep_text(parser, parser.current->text);
-      items.push(UseItem{name, alias_after(parser)});
-    });
+    braced_names(parser, [&](Text name) { items.push(UseItem{name, alias_after(parser)}); });
     break;
   }
   std::optional<Text> alias = alias_after(parser);
@@ -82,23 +73,21 @@ const Stmt* parse_use(Parser& parser) {
 
 const Stmt* parse_import(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text path = keep_text(parser, parser.current->text);
+  std::optional<Text> path = expect_text(parser, TokenKind::String);
+  if (!path) return nullptr;
   std::optional<Text> alias = alias_after(parser);
   // The items are there exactly when "::" and "{" are, even as an empty list.
   std::optional<Seq<Text>> items;
-  if (next_is(parser, TokenKind::PathSep)) {
+  if (expect_next(parser, TokenKind::PathSep)) {
     advance(parser);
-    advance(parser);
-    if (current_is(parser, TokenKind::LeftBrace)) {
-      advance(parser);
+    if (expect(parser, TokenKind::LeftBrace)) {
       ListBuilder<Text> names(parser, parser.scratch.texts);
-      braced_names(parser, [&] { names.push(keep_text(parser, parser.current->text)); });
+      braced_names(parser, [&](Text name) { names.push(name); });
       items = names.finish(*parser.arena);
     }
   }
   Import* stmt = make_node<Import>(parser);
-  stmt->path = path;
+  stmt->path = *path;
   stmt->alias = alias;
   stmt->items = items;
   return stmt;
@@ -131,17 +120,16 @@ const Stmt* parse_export(Parser& parser) {
     case TokenKind::LeftBrace:
       // Names in braces are recorded as functions, whatever they name.
       advance(parser);
-      braced_names(parser, [&] {
-        items.push(ExportItem{ExportItem::Kind::Function, keep_text(parser, parser.current->text)});
-      });
+      braced_names(parser, [&](Text name) { items.push(ExportItem{ExportItem::Kind::Function, name}); });
       break;
     default:
       return nullptr;
   }
   if (single) {
     advance(parser);
-    if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-    items.push(ExportItem{*single, keep_text(parser, parser.current->text)});
+    std::optional<Text> name = expect_identifier(parser);
+    if (!name) return nullptr;
+    items.push(ExportItem{*single, *name});
   }
   Export* stmt = make_node<Export>(parser);
   stmt->items = items.finish(*parser.arena);
@@ -153,25 +141,21 @@ const Stmt* parse_attribute(Parser& parser) {
   DepthGuard depth(parser);
   if (!depth) return nullptr;
   advance(parser);
-  if (!current_is(parser, TokenKind::LeftBracket)) return nullptr;
-  advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  if (!expect(parser, TokenKind::LeftBracket)) return nullptr;
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   Seq<AttrArg> arguments;
-  if (current_is(parser, TokenKind::LeftParen)) {
-    advance(parser);
+  if (expect(parser, TokenKind::LeftParen)) {
     std::optional<Seq<AttrArg>> list = parse_attr_args(parser);
-    if (!list || !current_is(parser, TokenKind::RightParen)) return nullptr;
+    if (!list || !expect(parser, TokenKind::RightParen)) return nullptr;
     arguments = *list;
-    advance(parser);
   }
-  if (!current_is(parser, TokenKind::RightBracket)) return nullptr;
-  advance(parser);
+  if (!expect(parser, TokenKind::RightBracket)) return nullptr;
   const Stmt* statement = parse_statement(parser);
   if (statement == nullptr) return nullptr;
   Attributed* stmt = make_node<Attributed>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->arguments = arguments;
   stmt->statement = statement;
   return stmt;
@@ -212,15 +196,12 @@ std::optional<Seq<AttrArg>> parse_attr_args(Parser& parser) {
     argument.name = attr_arg_name(parser);
     if (argument.name.empty()) return std::nullopt;
     advance(parser);
-    if (current_is(parser, TokenKind::LeftParen)) {
-      advance(parser);
+    if (expect(parser, TokenKind::LeftParen)) {
       std::optional<Seq<AttrArg>> nested = parse_attr_args(parser);
-      if (!nested || !current_is(parser, TokenKind::RightParen)) return std::nullopt;
+      if (!nested || !expect(parser, TokenKind::RightParen)) return std::nullopt;
       argument.kind = AttrArg::Kind::Nested;
       argument.nested = *nested;
-      advance(parser);
-    } else if (current_is(parser, TokenKind::Assign)) {
-      advance(parser);
+    } else if (expect(parser, TokenKind::Assign)) {
       // A key's value is a string or a name; a number fails the list.
       if (!current_is(parser, TokenKind::String) && !current_is(parser, TokenKind::Identifier)) {
         return std::nullopt;

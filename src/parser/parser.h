@@ -69,11 +69,6 @@ struct Parser {
   Arena* arena;
   Scratch scratch;
   Text file_name;  // the source name, once in the arena, for spans kept in the tree
-  // Token texts starting at most `padded_reach` bytes after `source` lie in
-  // the source with Arena::kPadded bytes readable from their start. None
-  // when not set (a text of a string with escapes lies outside anyway).
-  const char* source = nullptr;
-  std::size_t padded_reach = 0;
   int depth = 0;
   // False for a parse whose tree nobody reads (it only counts statements):
   // nodes are then written to `sink` and forgotten, lists and texts are not
@@ -113,9 +108,8 @@ class ListBuilder {
   }
   Seq<T> finish(Arena& arena) {
     if (!keep_) return {};
-    const Seq<T> built(scratch_.data() + mark_, scratch_.size() - mark_);
-    const bool padded = (scratch_.capacity() - mark_) * sizeof(T) >= Arena::kPaddedList;
-    Seq<T> items = padded ? arena.copy_list_padded(built) : arena.copy_list(built);
+    Seq<T> items =
+        arena.copy_list(Seq<T>(scratch_.data() + mark_, scratch_.size() - mark_));
     scratch_.resize(mark_);
     return items;
   }
@@ -192,22 +186,8 @@ std::optional<TypeRef> parse_type(Parser& parser);
 
 // Texts and spans copied into the tree's arena (a text stays a view of the
 // token when no tree is built).
-// True when Arena::kPadded bytes may be read from `text` (a view into the
-// source set by set_source, not far from its end).
-inline bool readable_ahead(const Parser& parser, const char* text) {
-  const std::size_t at = reinterpret_cast<std::uintptr_t>(text) - reinterpret_cast<std::uintptr_t>(parser.source);
-  return at <= parser.padded_reach;
-}
 inline Text keep_text(Parser& parser, std::string_view text) {
-  if (!parser.build_tree) return text;
-  if (readable_ahead(parser, text.data())) return parser.arena->copy_padded(text);
-  return parser.arena->copy(text);
-}
-// Lets keep_text read ahead in `text`, the lexer's source.
-inline void set_source(Parser& parser, std::string_view text) {
-  if (text.size() < Arena::kPadded) return;
-  parser.source = text.data();
-  parser.padded_reach = text.size() - Arena::kPadded;
+  return parser.build_tree ? parser.arena->copy(text) : text;
 }
 // A list copied into the tree's arena.
 template <class T>
@@ -235,6 +215,31 @@ inline bool current_is(const Parser& parser, lexer::TokenKind kind) {
 }
 inline bool next_is(const Parser& parser, lexer::TokenKind kind) {
   return parser.next_kind == kind;
+}
+// Readers of one token, for the reads that either match or fail the
+// construct. Each steps once when its token is of `kind` and not at all
+// otherwise: `expect` tests the current token and steps past it,
+// `expect_next` tests the next one and steps onto it (so that a construct
+// closed by it ends on its last token).
+inline bool expect(Parser& parser, lexer::TokenKind kind) {
+  if (parser.current_kind != kind) return false;
+  advance(parser);
+  return true;
+}
+inline bool expect_next(Parser& parser, lexer::TokenKind kind) {
+  if (parser.next_kind != kind) return false;
+  advance(parser);
+  return true;
+}
+// The current token's text, kept, when it is of `kind`; none otherwise. The
+// parser stays on the token: what follows a name is often told by the token
+// after it.
+inline std::optional<Text> expect_text(Parser& parser, lexer::TokenKind kind) {
+  if (parser.current_kind != kind) return std::nullopt;
+  return keep_text(parser, parser.current->text);
+}
+inline std::optional<Text> expect_identifier(Parser& parser) {
+  return expect_text(parser, lexer::TokenKind::Identifier);
 }
 // "{", "yap" or "do", one of which a block may open with.
 inline bool is_block_opener(lexer::TokenKind kind) {

@@ -11,7 +11,6 @@ namespace qosa::parser {
 ParseResult parse_source(std::string_view text) {
   ParseResult result{std::make_unique<Arena>(), {}};
   Parser parser = parser_new(lexer::lexer_new(text, lexer::SourceName{"<stdin>", 0}), *result.arena);
-  set_source(parser, text);
   result.statements = parse_program(parser);
   return result;
 }

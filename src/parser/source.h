@@ -1,5 +1,12 @@
 // The front end's entry for whole documents: lex and parse one text and hand
 // back the statements together with the arena that owns them.
+//
+// There are two parses. The server runs only parse_source_released (for
+// diagnostics with a StatementCache per document): it runs on every keystroke
+// and nothing in the server reads a tree, so it builds none and releases
+// each statement at once. parse_source builds the tree: it is the language's
+// parser, the one the tests read through tree dumps, and the released parse
+// goes step for step as it does, so it counts the statements of that tree.
 #pragma once
 
 #include <cstddef>

@@ -16,11 +16,7 @@ bool is_wildcard(const Parser& parser) {
 
 // On "="; steps past "=" and ">" (the lexer makes no one token of "=>").
 bool fat_arrow(Parser& parser) {
-  if (!current_is(parser, TokenKind::Assign)) return false;
-  advance(parser);
-  if (!current_is(parser, TokenKind::Greater)) return false;
-  advance(parser);
-  return true;
+  return expect(parser, TokenKind::Assign) && expect(parser, TokenKind::Greater);
 }
 
 }  // namespace
@@ -65,7 +61,7 @@ const Expr* parse_match(Parser& parser) {
     arm.body = parse_expression(parser, 0);
     if (arm.body == nullptr) return nullptr;
     arms.push(arm);
-    if (next_is(parser, TokenKind::Semicolon)) advance(parser);
+    skip_semicolon(parser);
     advance(parser);
   }
 }
@@ -73,12 +69,10 @@ const Expr* parse_match(Parser& parser) {
 namespace {
 
 std::optional<Pattern> wrapped_pattern(Parser& parser, Pattern::Kind kind) {
-  if (!next_is(parser, TokenKind::LeftParen)) return std::nullopt;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftParen)) return std::nullopt;
   advance(parser);
   std::optional<Pattern> inner = parse_pattern(parser);
-  if (!inner || !current_is(parser, TokenKind::RightParen)) return std::nullopt;
-  advance(parser);
+  if (!inner || !expect(parser, TokenKind::RightParen)) return std::nullopt;
   Pattern pattern;
   pattern.kind = kind;
   pattern.inner = make_record<Pattern>(parser, *inner);
@@ -90,29 +84,21 @@ std::optional<Pattern> parenthesised_pattern(Parser& parser) {
   advance(parser);
   Pattern tuple;
   tuple.kind = Pattern::Kind::TuplePattern;
-  if (current_is(parser, TokenKind::RightParen)) {
-    advance(parser);
-    return tuple;
-  }
+  if (expect(parser, TokenKind::RightParen)) return tuple;
   std::optional<Pattern> first = parse_pattern(parser);
   if (!first) return std::nullopt;
-  if (current_is(parser, TokenKind::RightParen)) {
-    advance(parser);
-    return first;
-  }
+  if (expect(parser, TokenKind::RightParen)) return first;
   if (!current_is(parser, TokenKind::Comma)) return std::nullopt;
 
   ListBuilder<Pattern> elements(parser, parser.scratch.patterns);
   elements.push(*first);
-  while (current_is(parser, TokenKind::Comma)) {
-    advance(parser);
+  while (expect(parser, TokenKind::Comma)) {
     if (current_is(parser, TokenKind::RightParen)) break;  // a trailing comma
     std::optional<Pattern> element = parse_pattern(parser);
     if (!element) return std::nullopt;
     elements.push(*element);
   }
-  if (!current_is(parser, TokenKind::RightParen)) return std::nullopt;
-  advance(parser);
+  if (!expect(parser, TokenKind::RightParen)) return std::nullopt;
   tuple.elements = elements.finish(*parser.arena);
   return tuple;
 }
@@ -278,21 +264,18 @@ Text pin_argument(TokenKind kind) {
 
 const Expr* parse_hardware_call(Parser& parser) {
   Text peripheral = lexer::info(parser.current_kind).text;
-  if (!next_is(parser, TokenKind::PathSep)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::PathSep)) return nullptr;
   advance(parser);
   if (!current_is(parser, TokenKind::Identifier)) return nullptr;
   std::optional<Pin> pin = read_pin(parser, parser.current->text);
   if (!pin) return nullptr;
-  if (!next_is(parser, TokenKind::Dot)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::Dot)) return nullptr;
   advance(parser);
   Text method = pin_method(parser);
   if (method.empty()) return nullptr;
 
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
-  if (next_is(parser, TokenKind::LeftParen)) {
-    advance(parser);
+  if (expect_next(parser, TokenKind::LeftParen)) {
     advance(parser);
     if (!current_is(parser, TokenKind::RightParen)) {
       for (;;) {
@@ -308,13 +291,11 @@ const Expr* parse_hardware_call(Parser& parser) {
           if (argument == nullptr) return nullptr;
         }
         arguments.push(argument);
-        if (next_is(parser, TokenKind::Comma)) {
-          advance(parser);
+        if (expect_next(parser, TokenKind::Comma)) {
           advance(parser);
           continue;
         }
-        if (!next_is(parser, TokenKind::RightParen)) return nullptr;
-        advance(parser);
+        if (!expect_next(parser, TokenKind::RightParen)) return nullptr;
         break;
       }
     }
@@ -357,47 +338,40 @@ std::optional<std::uint8_t> operand_direction(const Parser& parser) {
 // On the operand's first token: direction "(" register ")" expression.
 std::optional<AsmOperand> parse_asm_operand(Parser& parser) {
   std::optional<std::uint8_t> direction = operand_direction(parser);
-  if (!direction || !next_is(parser, TokenKind::LeftParen)) return std::nullopt;
+  if (!direction || !expect_next(parser, TokenKind::LeftParen)) return std::nullopt;
   advance(parser);
-  advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  Text reg = keep_text(parser, parser.current->text);
-  if (!next_is(parser, TokenKind::RightParen)) return std::nullopt;
-  advance(parser);
+  std::optional<Text> reg = expect_identifier(parser);
+  if (!reg || !expect_next(parser, TokenKind::RightParen)) return std::nullopt;
   advance(parser);
   const Expr* expression = parse_expression(parser, 0);
   if (expression == nullptr) return std::nullopt;
-  return AsmOperand{reg, expression, *direction};
+  return AsmOperand{*reg, expression, *direction};
 }
 
 }  // namespace
 
 const Expr* parse_asm(Parser& parser) {
-  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
   std::optional<std::uint8_t> arch = architecture(parser.current_kind);
-  if (!arch || !next_is(parser, TokenKind::Comma)) return nullptr;
+  if (!arch || !expect_next(parser, TokenKind::Comma)) return nullptr;
   advance(parser);
-  advance(parser);
-  if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text templ = keep_text(parser, parser.current->text);
+  std::optional<Text> templ = expect_text(parser, TokenKind::String);
+  if (!templ) return nullptr;
   if (!next_is(parser, TokenKind::RightParen) && !next_is(parser, TokenKind::Comma)) return nullptr;
 
   // An operand that does not parse ends the list; the form still stands when
   // ")" follows where it stopped.
   ListBuilder<AsmOperand> operands(parser, parser.scratch.asm_operands);
-  while (next_is(parser, TokenKind::Comma)) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     std::optional<AsmOperand> operand = parse_asm_operand(parser);
     if (!operand) break;
     operands.push(*operand);
   }
-  if (!next_is(parser, TokenKind::RightParen)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightParen)) return nullptr;
   InlineAsm* node = make_node<InlineAsm>(parser);
-  node->templ = templ;
+  node->templ = *templ;
   node->operands = operands.finish(*parser.arena);
   node->architecture = *arch;
   return node;
@@ -405,27 +379,22 @@ const Expr* parse_asm(Parser& parser) {
 
 const Expr* parse_panic(Parser& parser) {
   NodeSpan span = keep_span(parser, current_place(parser));
-  if (!next_is(parser, TokenKind::Bang)) return nullptr;
+  if (!expect_next(parser, TokenKind::Bang) || !expect_next(parser, TokenKind::LeftParen)) return nullptr;
   advance(parser);
-  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
-  advance(parser);
-  advance(parser);
-  if (!current_is(parser, TokenKind::String)) return nullptr;
-  Text format = keep_text(parser, parser.current->text);
+  std::optional<Text> format = expect_text(parser, TokenKind::String);
+  if (!format) return nullptr;
 
   // Unlike call arguments, one that fails fails the whole panic.
   ListBuilder<const Expr*> arguments(parser, parser.scratch.exprs);
-  while (next_is(parser, TokenKind::Comma)) {
-    advance(parser);
+  while (expect_next(parser, TokenKind::Comma)) {
     advance(parser);
     const Expr* argument = parse_expression(parser, 0);
     if (argument == nullptr) return nullptr;
     arguments.push(argument);
   }
-  if (!next_is(parser, TokenKind::RightParen)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::RightParen)) return nullptr;
   Panic* node = make_node<Panic>(parser);
-  node->format = format;
+  node->format = *format;
   node->arguments = arguments.finish(*parser.arena);
   node->span = span;
   return node;

@@ -27,8 +27,8 @@ const Stmt* finish_binding(Parser& parser, Text name) {
 // Let steps from the name on: name, skipped annotation, "=", value, ";".
 template <class T>
 const Stmt* parse_binding(Parser& parser) {
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   if (current_is(parser, TokenKind::Colon)) {
     // The annotation is not kept.
@@ -37,7 +37,7 @@ const Stmt* parse_binding(Parser& parser) {
     }
   }
   if (!current_is(parser, TokenKind::Assign)) return nullptr;
-  return finish_binding<T>(parser, name);
+  return finish_binding<T>(parser, *name);
 }
 
 // Entered on "[".
@@ -46,15 +46,13 @@ const Stmt* parse_let_destructure(Parser& parser) {
   advance(parser);
   for (;;) {
     while (current_is(parser, TokenKind::Comma)) advance(parser);
-    if (!current_is(parser, TokenKind::Identifier)) break;
-    names.push(keep_text(parser, parser.current->text));
+    std::optional<Text> name = expect_identifier(parser);
+    if (!name) break;
+    names.push(*name);
     advance(parser);
     if (!current_is(parser, TokenKind::Comma)) break;
   }
-  if (!current_is(parser, TokenKind::RightBracket)) return nullptr;
-  advance(parser);
-  if (!current_is(parser, TokenKind::Assign)) return nullptr;
-  advance(parser);
+  if (!expect(parser, TokenKind::RightBracket) || !expect(parser, TokenKind::Assign)) return nullptr;
   const Expr* value = parse_expression(parser, 0);
   if (value == nullptr) return nullptr;
   skip_semicolon(parser);
@@ -109,17 +107,13 @@ const Stmt* parse_loop_jump(Parser& parser) {
 // On the name; "<" T, U ">" when the next token is "<".
 std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
   ListBuilder<Text> names(parser, parser.scratch.texts);
-  if (!next_is(parser, TokenKind::Less)) return names.finish(*parser.arena);
-  advance(parser);
-  advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-  names.push(keep_text(parser, parser.current->text));
-  while (next_is(parser, TokenKind::Comma)) {
+  if (!expect_next(parser, TokenKind::Less)) return names.finish(*parser.arena);
+  do {
     advance(parser);
-    advance(parser);
-    if (!current_is(parser, TokenKind::Identifier)) return std::nullopt;
-    names.push(keep_text(parser, parser.current->text));
-  }
+    std::optional<Text> name = expect_identifier(parser);
+    if (!name) return std::nullopt;
+    names.push(*name);
+  } while (expect_next(parser, TokenKind::Comma));
   advance(parser);
   if (!current_is(parser, TokenKind::Greater)) return std::nullopt;
   return names.finish(*parser.arena);
@@ -127,31 +121,27 @@ std::optional<Seq<Text>> parse_generic_params(Parser& parser) {
 
 const Stmt* parse_function(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   std::optional<Seq<Text>> generics = parse_generic_params(parser);
   if (!generics) return nullptr;
-  if (!next_is(parser, TokenKind::LeftParen)) return nullptr;
-  advance(parser);
+  if (!expect_next(parser, TokenKind::LeftParen)) return nullptr;
   std::optional<Seq<Param>> params = parse_params(parser);
   if (!params) return nullptr;
 
   std::optional<TypeRef> return_type;
-  if (next_is(parser, TokenKind::Colon) || next_is(parser, TokenKind::Arrow)) {
-    advance(parser);
+  if (expect_next(parser, TokenKind::Colon) || expect_next(parser, TokenKind::Arrow)) {
     advance(parser);
     return_type = parse_type(parser);  // a bad type only means no return type
-  } else if (next_is(parser, TokenKind::Minus)) {
-    advance(parser);
-    if (!next_is(parser, TokenKind::Greater)) return nullptr;
-    advance(parser);
+  } else if (expect_next(parser, TokenKind::Minus)) {
+    if (!expect_next(parser, TokenKind::Greater)) return nullptr;
     advance(parser);
     return_type = parse_type(parser);
   }
 
   StmtList body = parse_block(parser);
   Function* stmt = make_node<Function>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->generics = *generics;
   stmt->params = *params;
   stmt->return_type = return_type;
@@ -161,14 +151,14 @@ const Stmt* parse_function(Parser& parser) {
 
 const Stmt* parse_module(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   if (is_keyword_opener(parser.next_kind)) advance(parser);
   advance(parser);
   // A module's body is the rest of the text; its "son" does not end it.
   StmtList body = parse_program(parser);
   Module* stmt = make_node<Module>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->body = body;
   return stmt;
 }
@@ -188,8 +178,8 @@ const Stmt* parse_while(Parser& parser) {
 const Stmt* parse_for(Parser& parser) {
   if (next_is(parser, TokenKind::Identifier) && parser.next->text == "each") advance(parser);
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text variable = keep_text(parser, parser.current->text);
+  std::optional<Text> variable = expect_identifier(parser);
+  if (!variable) return nullptr;
   // The token after the variable stands for "içinde" or "in", whatever it is.
   advance(parser);
   advance(parser);
@@ -198,7 +188,7 @@ const Stmt* parse_for(Parser& parser) {
   if (is_keyword_opener(parser.next_kind)) advance(parser);
   StmtList body = parse_block(parser);
   For* stmt = make_node<For>(parser);
-  stmt->variable = variable;
+  stmt->variable = *variable;
   stmt->iterable = iterable;
   stmt->body = body;
   return stmt;
@@ -241,10 +231,7 @@ const Stmt* parse_if(Parser& parser) {
     if (is_closer(parser.current_kind) && is_else_word(parser.next_kind)) advance(parser);
     TokenKind word = parser.current_kind;
     if (word == TokenKind::Degilse || word == TokenKind::Else) {
-      if (next_is(parser, TokenKind::If)) {
-        advance(parser);
-        continue;
-      }
+      if (expect_next(parser, TokenKind::If)) continue;
       ElseBranch* branch = make_record<ElseBranch>(parser);
       branch->kind = ElseBranch::Kind::Block;
       branch->block = parse_block(parser);
@@ -263,10 +250,7 @@ const Stmt* parse_try_catch(Parser& parser) {
   StmtList body = parse_block(parser);
   advance(parser);
   std::optional<Text> variable;
-  if (next_is(parser, TokenKind::Identifier)) {
-    advance(parser);
-    variable = keep_text(parser, parser.current->text);
-  }
+  if (expect_next(parser, TokenKind::Identifier)) variable = keep_text(parser, parser.current->text);
   advance(parser);
   StmtList catch_body = parse_block(parser);
   TryCatch* stmt = make_node<TryCatch>(parser);
@@ -280,14 +264,12 @@ const Stmt* parse_try_catch(Parser& parser) {
 // token that does not fit and keeps the fields before it.
 Seq<StructField> parse_fields(Parser& parser) {
   ListBuilder<StructField> fields(parser, parser.scratch.fields);
-  while (current_is(parser, TokenKind::Identifier)) {
-    Text name = keep_text(parser, parser.current->text);
+  while (std::optional<Text> name = expect_identifier(parser)) {
     advance(parser);
-    if (!current_is(parser, TokenKind::Colon)) break;
-    advance(parser);
+    if (!expect(parser, TokenKind::Colon)) break;
     std::optional<TypeRef> type = parse_type(parser);
     if (!type) break;
-    fields.push(StructField{name, *type});
+    fields.push(StructField{*name, *type});
     advance(parser);
     if (current_is(parser, TokenKind::Comma)) advance(parser);
   }
@@ -303,27 +285,26 @@ const Stmt* make_struct(Parser& parser, Text name, Seq<StructField> fields) {
 
 const Stmt* parse_struct(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   if (!is_block_opener(parser.current_kind)) return nullptr;
   advance(parser);
-  return make_struct(parser, name, parse_fields(parser));
+  return make_struct(parser, *name, parse_fields(parser));
 }
 
 const Stmt* parse_type_alias(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
-  if (!current_is(parser, TokenKind::Assign)) return nullptr;
-  advance(parser);
+  if (!expect(parser, TokenKind::Assign)) return nullptr;
 
   if ((current_is(parser, TokenKind::Yapi) || current_is(parser, TokenKind::Struct)) &&
       is_keyword_opener(parser.next_kind)) {
     advance(parser);
     advance(parser);
-    return make_struct(parser, name, parse_fields(parser));
+    return make_struct(parser, *name, parse_fields(parser));
   }
 
   std::optional<TypeRef> target = parse_type(parser);
@@ -339,30 +320,26 @@ const Stmt* parse_type_alias(Parser& parser) {
     }
   }
   TypeAlias* stmt = make_node<TypeAlias>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->target = *target;
   return stmt;
 }
 
 const Stmt* parse_region(Parser& parser) {
   advance(parser);
-  if (!current_is(parser, TokenKind::Identifier)) return nullptr;
-  Text name = keep_text(parser, parser.current->text);
+  std::optional<Text> name = expect_identifier(parser);
+  if (!name) return nullptr;
   advance(parser);
   std::optional<std::int64_t> size;
-  if (current_is(parser, TokenKind::LeftParen)) {
+  if (expect(parser, TokenKind::LeftParen) && current_is(parser, TokenKind::Integer)) {
+    size = parser.current->integer;
     advance(parser);
-    if (current_is(parser, TokenKind::Integer)) {
-      size = parser.current->integer;
-      advance(parser);
-      if (!current_is(parser, TokenKind::RightParen)) return nullptr;
-      advance(parser);
-    }
+    if (!expect(parser, TokenKind::RightParen)) return nullptr;
   }
   if (!is_block_opener(parser.current_kind)) return nullptr;
   StmtList body = parse_block(parser);
   Region* stmt = make_node<Region>(parser);
-  stmt->name = name;
+  stmt->name = *name;
   stmt->size = size;
   stmt->body = body;
   return stmt;

@@ -152,10 +152,10 @@ TEST(ParserCore, StatementsAcrossManyChunksKeepTheirValues) {
   EXPECT_EQ(parse_source_released(text), static_cast<std::size_t>(kStatements));
 }
 
-// Short texts and the operands that hold them are moved into the tree a
-// fixed width at a time: each keeps exactly its own bytes, whatever its
-// length and wherever it stands, up to the text's last byte, and numbers
-// after texts of any length keep their values.
+// Texts and the operands that hold them keep exactly their own bytes in the
+// tree, whatever their length and wherever they stand, up to the source's
+// last byte (the source is overwritten before the tree is read), and
+// numbers after texts of any length keep their values.
 TEST(ParserCore, TextsOfEveryLengthKeepExactlyTheirBytes) {
   std::string text;
   std::vector<std::string> expected;
