@@ -11,6 +11,7 @@
 
 #include "lexer/keywords.h"
 #include "lexer/number.h"
+#include "support/hex.h"
 #include "support/utf8.h"
 
 namespace qosa::lexer {
@@ -23,10 +24,6 @@ constexpr char32_t kInvalid = 0x110000;
 // number that does not convert both give the end-of-input kind, which ends
 // the parse there. Not a bug to "fix" with a token of its own.
 constexpr TokenKind kRejected = TokenKind::Eof;
-
-bool is_hex_digit(int b) {
-  return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
-}
 
 #if defined(__SSE2__)
 // Bytes of `x` in [lo, hi], compared without sign.
@@ -99,9 +96,6 @@ inline std::uint64_t sixteen_digits(const char* p, unsigned len) {
 
 constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// Without a jump: letters (0x41 to 0x46, 0x61 to 0x66) have bit 6 set, digits do not.
-int hex_value(unsigned char c) { return (c & 0xF) + 9 * (c >> 6); }
 
 // What a byte between tokens may be: white space, the start of a comment
 // ("/"), a character to decode, or none of these.
@@ -524,7 +518,7 @@ template <class Scan>
       const std::size_t end = start + 2 + len;
       if (len > 0 && len < 16) {
         std::uint64_t value = 0;
-        for (std::size_t i = start + 2; i < end; ++i) value = value * 16 + static_cast<std::uint64_t>(hex_value(static_cast<unsigned char>(s[i])));
+        for (std::size_t i = start + 2; i < end; ++i) value = value * 16 + static_cast<std::uint64_t>(support::known_hex_digit_value(s[i]));
         pos = end;
         Lexeme token = make(TokenKind::Integer);
         token.integer = static_cast<std::int64_t>(value);
@@ -619,7 +613,7 @@ Lexeme Lexer::scan_number() {
   if (hex) {
     ++pos_;
     const std::size_t digits = pos_;
-    while (pos_ < n && is_hex_digit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    while (pos_ < n && support::is_hex_digit(text_[pos_])) ++pos_;
     Lexeme token = make(TokenKind::Integer);
     if (pos_ == digits) return token;  // "0x" alone is 0
     const auto value = parse_hex(text_.substr(digits, pos_ - digits));

@@ -4,17 +4,12 @@
 #include <limits>
 #include <system_error>
 
+#include "support/hex.h"
+
 namespace qosa::lexer {
 namespace {
 
 constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -34,7 +29,7 @@ std::optional<std::int64_t> parse_hex(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : digits) {
-    const int d = hex_value(c);
+    const int d = support::hex_digit_value(c);
     if (d < 0) return std::nullopt;
     if (value > (kMax - static_cast<std::uint64_t>(d)) / 16) return std::nullopt;
     value = value * 16 + static_cast<std::uint64_t>(d);

@@ -139,7 +139,7 @@ std::string to_json_text(const RpcResponse& response) {
   }
   if (response.error) {
     out += ",\"error\":{\"code\":";
-    out += std::to_string(response.error->code);
+    support::append_decimal(out, std::int64_t{response.error->code});
     out += ",\"message\":";
     support::append_json_string(out, response.error->message);
     if (response.error->data) {

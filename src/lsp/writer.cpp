@@ -6,13 +6,9 @@ namespace qosa::lsp {
 
 namespace {
 
+using support::append_decimal;
 using support::append_json_string;
 using support::write_bytes;
-
-void append_decimal(std::string& out, std::uint64_t n) {
-  char digits[support::max_decimal_digits];
-  out.append(digits, support::write_decimal(digits, n));
-}
 
 // {"character":C,"line":L} with the same numbers in both ends when `start`
 // and `end` are one point.
@@ -127,7 +123,7 @@ void write_json(std::string& out, const SignatureHelp& help) {
   out += R"({"activeParameter":)";
   append_decimal(out, help.active_parameter);
   out += R"(,"activeSignature":)";
-  append_decimal(out, help.active_signature);
+  append_decimal(out, std::uint64_t{help.active_signature});
   out += R"(,"signatures":)";
   write_json(out, help.signatures);
   out += '}';

@@ -158,7 +158,6 @@ inline void advance(Parser& parser) {
 }
 // Where the current token stands (lines and columns are counted on demand).
 inline lexer::Place current_place(Parser& parser) { return parser.lexer.place_of(*parser.current); }
-inline lexer::Place next_place(Parser& parser) { return parser.lexer.place_of(*parser.next); }
 bool token_equals(const lexer::Token& token, const lexer::Token& fixed);
 
 // Statements from the current token up to the end of the text (also the

@@ -89,8 +89,8 @@ void append_value(std::string& out, const boost::json::value& v) {
   switch (v.kind()) {
     case boost::json::kind::null: out += "null"; break;
     case boost::json::kind::bool_: out += v.get_bool() ? "true" : "false"; break;
-    case boost::json::kind::int64: out += std::to_string(v.get_int64()); break;
-    case boost::json::kind::uint64: out += std::to_string(v.get_uint64()); break;
+    case boost::json::kind::int64: append_decimal(out, v.get_int64()); break;
+    case boost::json::kind::uint64: append_decimal(out, v.get_uint64()); break;
     case boost::json::kind::double_: append_double(out, v.get_double()); break;
     case boost::json::kind::string: append_json_string(out, v.get_string()); break;
     case boost::json::kind::array: {
@@ -199,6 +199,17 @@ char* write_decimal(char* p, std::uint64_t v) {
   const auto n = static_cast<std::size_t>(digits + sizeof digits - start);
   std::memcpy(p, start, n);
   return p + n;
+}
+
+void append_decimal(std::string& out, std::uint64_t v) {
+  char digits[max_decimal_digits];
+  out.append(digits, write_decimal(digits, v));
+}
+
+void append_decimal(std::string& out, std::int64_t v) {
+  if (v < 0) out += '-';
+  // The magnitude as unsigned, so the most negative value is no overflow.
+  append_decimal(out, v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v));
 }
 
 void append_json(std::string& out, const boost::json::value& value) { append_value(out, value); }

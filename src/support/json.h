@@ -66,6 +66,10 @@ inline constexpr auto decimal_digit_pairs = [] {
   return write_decimal(p, v);
 }
 
+// Appends the decimal digits of v, with a "-" before a negative one.
+void append_decimal(std::string& out, std::uint64_t v);
+void append_decimal(std::string& out, std::int64_t v);
+
 // Room `write_json_escaped` needs at most for `text`: every byte may become
 // a six-byte \u escape.
 constexpr std::size_t max_json_escaped_size(std::string_view text) { return 6 * text.size(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "support/hex.h"
 #include "support/idna.h"
 #include "support/url_percent.h"
 
@@ -23,13 +24,6 @@ constexpr std::string_view failure_messages[] = {
 };
 
 bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
@@ -67,7 +61,7 @@ std::optional<std::uint64_t> parse_ipv4_number(std::string_view part) {
   }
   std::uint64_t value = 0;
   for (char c : part) {
-    const int digit = hex_value(c);
+    const int digit = hex_digit_value(c);
     if (digit < 0 || digit >= radix) return std::nullopt;
     value = std::min(value * radix + digit, ipv4_number_limit);
   }
@@ -149,8 +143,8 @@ std::optional<Ipv6Address> parse_ipv6(std::string_view input) {
     }
     std::uint32_t value = 0;
     std::size_t length = 0;
-    while (length < 4 && !is_end(p) && hex_value(input[p]) >= 0) {
-      value = value * 0x10 + hex_value(input[p]);
+    while (length < 4 && !is_end(p) && hex_digit_value(input[p]) >= 0) {
+      value = value * 0x10 + hex_digit_value(input[p]);
       ++p;
       ++length;
     }
@@ -257,9 +251,9 @@ std::string percent_decode(std::string_view input) {
   std::string out;
   out.reserve(input.size());
   for (std::size_t i = 0; i < input.size(); ++i) {
-    if (input[i] == '%' && i + 2 < input.size() && hex_value(input[i + 1]) >= 0 &&
-        hex_value(input[i + 2]) >= 0) {
-      out += static_cast<char>(hex_value(input[i + 1]) * 16 + hex_value(input[i + 2]));
+    if (input[i] == '%' && i + 2 < input.size() && hex_digit_value(input[i + 1]) >= 0 &&
+        hex_digit_value(input[i + 2]) >= 0) {
+      out += static_cast<char>(hex_digit_value(input[i + 1]) * 16 + hex_digit_value(input[i + 2]));
       i += 2;
     } else {
       out += input[i];

@@ -34,8 +34,8 @@ TEST(ParserCore, ParserStartsOnTheFirstTwoTokens) {
   EXPECT_EQ(parser.current->text, "a");
   EXPECT_EQ(parser.next->text, "b");
   EXPECT_EQ(current_place(parser).line, 1u);
-  EXPECT_EQ(next_place(parser).line, 2u);
-  EXPECT_EQ(next_place(parser).column, 3u);
+  EXPECT_EQ(parser.lexer.place_of(*parser.next).line, 2u);
+  EXPECT_EQ(parser.lexer.place_of(*parser.next).column, 3u);
   advance(parser);
   EXPECT_EQ(parser.current->text, "b");
   EXPECT_EQ(current_place(parser).column, 3u);

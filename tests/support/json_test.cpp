@@ -34,6 +34,15 @@ TEST(JsonWriter, DecimalDigits) {
                                 10000000000ull, 18446744073709551615ull}) {
     char buffer[max_decimal_digits];
     EXPECT_EQ(std::string(buffer, write_decimal(buffer, v)), std::to_string(v));
+    std::string appended;
+    append_decimal(appended, v);
+    EXPECT_EQ(appended, std::to_string(v));
+  }
+  for (const std::int64_t v : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{-32601}, std::int64_t{9223372036854775807},
+                               std::int64_t{-9223372036854775807} - 1}) {
+    std::string appended;
+    append_decimal(appended, v);
+    EXPECT_EQ(appended, std::to_string(v));
   }
 }
 
