@@ -12,56 +12,13 @@
 
 #include "features/tables.h"
 #include "features/words.h"
+#include "support/hash.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
 
 namespace {
-
-// ---- The hash of a run's bytes (wyhash's multiply-and-fold step).
-
-constexpr std::uint64_t k0 = 0xa0761d6478bd642f;
-constexpr std::uint64_t k1 = 0xe7037ed1a0b428db;
-constexpr std::uint64_t k2 = 0x8ebc6af09c88c6e3;
-
-[[gnu::always_inline]] inline std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
-  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
-  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
-}
-
-std::uint64_t load8(const char* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-// The hash of a word of n bytes. Up to 16 bytes it mixes the word's two
-// eight-byte halves, padded with zero bytes; a longer word is folded eight
-// bytes at a time. `end` bounds what may be read: within it, the bytes after
-// the word are loaded and masked off, so a word hashes alike wherever it stands.
-[[gnu::always_inline]] inline std::uint64_t hash_word(const char* p, std::size_t n, const char* end) {
-  std::uint64_t a = 0;
-  std::uint64_t b = 0;
-  if (n <= 16) [[likely]] {
-    if (std::endian::native == std::endian::little && end - p >= 16) {
-      const auto low = static_cast<unsigned>(std::min<std::size_t>(n, 8)) * 8;  // 8 to 64 bits
-      const auto high = static_cast<unsigned>(n > 8 ? n - 8 : 0) * 8;           // 0 to 64 bits
-      a = load8(p) & (~std::uint64_t{0} >> (64 - low));
-      b = high == 0 ? 0 : load8(p + 8) & (~std::uint64_t{0} >> (64 - high));
-    } else {
-      std::array<char, 16> padded{};
-      std::memcpy(padded.data(), p, n);
-      a = load8(padded.data());
-      b = load8(padded.data() + 8);
-    }
-  } else {
-    a = k0;
-    for (std::size_t i = 0; i + 8 < n; i += 8) a = mix(a ^ load8(p + i), k1);
-    b = load8(p + n - 8);
-  }
-  return mix(a ^ k1 ^ n, b ^ k2);
-}
 
 // The high half of the hash, with bit 0 set: an entry keeps its flag there.
 std::uint32_t tag_of(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) | 1; }
@@ -232,7 +189,7 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
                        [&](const DeclarationPattern& p) { return before.ends_with(p.keyword()); });
   };
   const auto close_run = [&](std::size_t pos) {
-    const std::uint64_t hash = hash_word(data + run_start, pos - run_start, data + size);
+    const std::uint64_t hash = support::hash_bytes(data + run_start, pos - run_start, data + size);
     scratch.runs[count] = {(tag_of(hash) & ~1u) | run_after_keyword, run_line, run_column,
                            static_cast<std::uint32_t>(run_start - line_start)};
     scratch.lengths[count] = static_cast<std::uint32_t>(pos - run_start);
@@ -325,11 +282,11 @@ bool same_bytes(std::string_view text, std::size_t a, std::size_t b, std::size_t
   const char* q = text.data() + b;
   if (n < 8 && text.size() - std::max(a, b) >= 8) {
     const std::uint64_t mask = ~std::uint64_t{0} >> (64 - 8 * n);
-    return std::endian::native == std::endian::little ? ((load8(p) ^ load8(q)) & mask) == 0
+    return std::endian::native == std::endian::little ? ((support::load_u64(p) ^ support::load_u64(q)) & mask) == 0
                                                       : std::memcmp(p, q, n) == 0;
   }
   for (; n >= 8; n -= 8, p += 8, q += 8) {
-    if (load8(p) != load8(q)) return false;
+    if (support::load_u64(p) != support::load_u64(q)) return false;
   }
   for (; n > 0; --n, ++p, ++q) {
     if (*p != *q) return false;
@@ -416,7 +373,7 @@ bool WordIndex::is_word_at(const Entry& e, std::string_view text, std::string_vi
 }
 
 std::uint64_t WordIndex::hash(std::string_view word) {
-  return hash_word(word.data(), word.size(), word.data() + word.size());
+  return support::hash_bytes(word);
 }
 
 void WordIndex::prefetch_bucket(std::uint64_t hash) const {

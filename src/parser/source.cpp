@@ -6,6 +6,8 @@
 #include <cstring>
 #include <optional>
 
+#include "support/hash.h"
+
 namespace qosa::parser {
 
 ParseResult parse_source(std::string_view text) {
@@ -44,36 +46,6 @@ void release_statement(Parser& parser, Arena& arena) {
   parser.file_name = keep_text(parser, parser.lexer.source().name);
 }
 
-std::uint64_t load64(const char* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-std::uint64_t mix(std::uint64_t a, std::uint64_t b) {
-  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
-  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
-}
-
-// A fast 64-bit hash of the bytes (multiply and fold, sixteen bytes a step).
-std::uint64_t hash_bytes(std::string_view bytes) {
-  constexpr std::uint64_t k1 = 0xa0761d6478bd642fULL;
-  constexpr std::uint64_t k2 = 0xe7037ed1a0b428dbULL;
-  const char* p = bytes.data();
-  std::size_t n = bytes.size();
-  std::uint64_t h = mix(n ^ k1, k2);
-  for (; n >= 16; p += 16, n -= 16) h = mix(load64(p) ^ h ^ k1, load64(p + 8) ^ k2);
-  std::uint64_t a = 0;
-  std::uint64_t b = 0;
-  if (n >= 8) {
-    a = load64(p);
-    b = load64(p + n - 8);
-  } else {
-    for (std::size_t i = 0; i < n; ++i) a |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-  }
-  return mix(a ^ h ^ k1, b ^ k2 ^ n);
-}
-
 }  // namespace
 
 std::size_t parse_source_released(std::string_view text) {
@@ -105,7 +77,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
     if (begin < 0 || end > static_cast<std::ptrdiff_t>(text.size())) return false;
     if (e.to_end != (end == static_cast<std::ptrdiff_t>(text.size()))) return false;
     const auto b = static_cast<std::size_t>(begin);
-    if (hash_bytes(text.substr(b, static_cast<std::size_t>(end) - b)) != e.hash) return false;
+    if (support::hash_bytes(text.substr(b, static_cast<std::size_t>(end) - b)) != e.hash) return false;
     Entry moved = e;
     moved.region_start = b;
     moved.start = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(e.start) + by);
@@ -119,7 +91,7 @@ std::size_t parse_source_released(std::string_view text, StatementCache& cache) 
   std::optional<Entry> open;
   auto close = [&] {
     if (!open) return;
-    open->hash = hash_bytes(text.substr(open->region_start, open->reach - open->region_start));
+    open->hash = support::hash_bytes(text.substr(open->region_start, open->reach - open->region_start));
     out.push_back(*open);
     open.reset();
   };
