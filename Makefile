@@ -3,19 +3,38 @@
 PRESET ?= release
 BUILD  := build/$(PRESET)
 
-.PHONY: all build deps run test test-asan fuzz bench clean windows test-windows
+.PHONY: all build owner server deps run test test-asan fuzz bench clean windows test-windows
 
 all: build
 
-deps:
-	@scripts/install-deps.sh >&2
+# A build/ left by `sudo make ...` holds root's files, which no later run as
+# this user can rebuild or remove: say so before anything fails on them.
+owner:
+	@if [ "$$(id -u)" -ne 0 ] && [ -d build ] && \
+	   [ -n "$$(find build ! -user "$$(id -u)" -print -quit 2>/dev/null)" ]; then \
+	  echo "build/ holds files of another user (left by 'sudo make'?)." >&2; \
+	  echo "Remove it with 'sudo rm -rf build', then run make again as yourself." >&2; \
+	  exit 1; \
+	fi
+
+# Only what the server needs. Once configured, ninja reconfigures by itself
+# when a CMakeLists.txt changes, so an editor's start costs a no-op build.
+server: owner
+	@scripts/install-deps.sh server >&2
+	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET) >&2
+	@cmake --build --preset $(PRESET) --target qosa-lsp >&2
+
+run: server
+	@exec $(BUILD)/qosa-lsp
+
+# The server, the tests and the benchmarks. It configures again, so that
+# what `make run` left out is found now that it is installed.
+deps: owner
+	@scripts/install-deps.sh test >&2
 
 build: deps
 	@cmake --preset $(PRESET) >&2
 	@cmake --build --preset $(PRESET) >&2
-
-run: build
-	@exec $(BUILD)/qosa-lsp
 
 test: build
 	@ctest --preset $(PRESET)
@@ -27,7 +46,7 @@ test-asan: deps
 	@ctest --preset asan
 
 # Every fuzz target for FUZZ_SECONDS seconds each (60 by default), at once.
-fuzz:
+fuzz: owner
 	@scripts/install-deps.sh fuzz >&2
 	@cmake --preset fuzz >&2
 	@cmake --build --preset fuzz >&2
@@ -38,15 +57,20 @@ bench: build
 	@$(BUILD)/bench/qosa-replay $(BUILD)/qosa-lsp
 
 # Windows x86-64 (mingw-w64, static): build/windows/qosa-lsp.exe. Its tests
-# run under wine, in a prefix of their own under build/ (made on first use).
-windows:
+# run under wine, in a prefix of their own under build/ (made on first use;
+# wine's messages while it makes it are its own, and harmless).
+windows: owner
 	@scripts/install-deps.sh windows >&2
 	@cmake --preset windows >&2
 	@cmake --build --preset windows >&2
 
 test-windows: windows
-	@test -f build/wine/system.reg || WINEPREFIX=$(CURDIR)/build/wine WINEDEBUG=-all wineboot -i >&2
+	@if [ ! -f build/wine/system.reg ]; then \
+	  echo "Making wine's prefix in build/wine (once; its messages go to build/wine-init.log)" >&2; \
+	  WINEPREFIX=$(CURDIR)/build/wine WINEDEBUG=-all wineboot -i >build/wine-init.log 2>&1 || \
+	    { cat build/wine-init.log >&2; exit 1; }; \
+	fi
 	@ctest --preset windows
 
-clean:
+clean: owner
 	rm -rf build
