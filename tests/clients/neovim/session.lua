@@ -248,7 +248,7 @@ local astral_ok, astral_err = pcall(function()
   vim.fn.writefile({ '😀 fonksiyon f() {' }, path)
   vim.cmd('edit ' .. vim.fn.fnameescape(path))
   local bufnr = vim.api.nvim_get_current_buf()
-  lsp.buf_attach_client(bufnr, client_id)
+  take_client(bufnr, function(what) return what .. ' (astral.qosa)' end)
   check('diagnostics published (astral.qosa)', vim.wait(10000, function() return arrived ~= nil end, 20))
   local range = arrived and arrived[1] and arrived[1].range
   check('the brace diagnostic on a first "😀" is (0,0)-(0,2)',
