@@ -43,9 +43,9 @@ else
 fi
 echo "Installing:$missing" >&2
 # apt-get waits for another apt's dpkg lock (DPkg::Lock::Timeout), but fails
-# at once on the lock of its lists or its archives (apt 2.6): another
-# `apt-get update` or an unattended download. Those it is asked again for
-# as long. sudo drops the environment, hence env for DEBIAN_FRONTEND.
+# at once on the lock of its lists or of its archives (apt 2.6), held by
+# another `apt-get update` or an unattended download: on those it is run
+# again, for up to as long. sudo drops the environment, hence env.
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
 apt_get() {
