@@ -148,8 +148,13 @@ local function run_document(doc)
     check(label('references as quickfix items'), #items >= 2, items)
   end
 
-  local prepared = request(bufnr, 'textDocument/prepareRename', util.make_position_params(), label('prepareRename'))
-  if prepared then check(label('prepareRename offers the name'), prepared.placeholder == doc.name, prepared) end
+  -- From 0.8 on, the client sends it only to a server that announces prepareProvider.
+  if client.supports_method('textDocument/prepareRename') then
+    local prepared = request(bufnr, 'textDocument/prepareRename', util.make_position_params(), label('prepareRename'))
+    if prepared then check(label('prepareRename offers the name'), prepared.placeholder == doc.name, prepared) end
+  else
+    skip(label('prepareRename: this client asks it only of servers that announce prepareProvider'))
+  end
 
   local symbols = request(bufnr, 'textDocument/documentSymbol', { textDocument = util.make_text_document_params() },
     label('documentSymbol'))
