@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "features/byte_pair_index.h"
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
@@ -18,47 +19,9 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-// Which of a few fixed words (of two bytes or more) a text contains, found
-// in one pass over it: tables of the words each byte may start and each
-// byte may continue, so only the words that fit both bytes are compared.
-template <std::size_t N>
-class WordSet {
-  static_assert(N <= 32);
-
- public:
-  constexpr explicit WordSet(const std::array<std::string_view, N>& words) : words_(words) {
-    for (std::size_t i = 0; i < N; ++i) {
-      first_[static_cast<unsigned char>(words[i][0])] |= 1u << i;
-      second_[static_cast<unsigned char>(words[i][1])] |= 1u << i;
-    }
-  }
-  // Bit i is set when the text contains word i.
-  std::uint32_t found_in(std::string_view text) const {
-    std::uint32_t found = 0;
-    if (text.size() < 2) return found;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    std::uint32_t starts = first_[bytes[0]];
-    for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
-      const std::uint32_t next = first_[bytes[pos + 1]];
-      for (std::uint32_t m = starts & second_[bytes[pos + 1]] & ~found; m != 0; m &= m - 1) {
-        const int i = std::countr_zero(m);
-        const std::string_view word = words_[static_cast<std::size_t>(i)];
-        if (pos + word.size() <= text.size() && text.substr(pos, word.size()) == word) found |= 1u << i;
-      }
-      starts = next;
-    }
-    return found;
-  }
-
- private:
-  std::array<std::string_view, N> words_;
-  std::array<std::uint32_t, 256> first_{};
-  std::array<std::uint32_t, 256> second_{};
-};
-
 // A line that contains one of these and a name is that name's declaration
 // line, which its reference count skips. "fn" is not among them.
-constexpr WordSet declaration_words(std::array<std::string_view, 6>{
+constexpr TwoByteIndex declaration_words(std::array<std::string_view, 6>{
     "fonksiyon", "function", "değişken", "let", "sabit", "const"});
 
 // Every word the lens rules look for in a trimmed line. A line with none of
@@ -75,18 +38,18 @@ constexpr std::array<std::string_view, 25> lens_word_list = {
     // the program lens
     "fonksiyon ana(", "function main(", "fn main(", "fonksiyon ana ", "function main ", "fn main ",
 };
-constexpr WordSet lens_words(lens_word_list);
+constexpr TwoByteIndex lens_words(lens_word_list);
 
-constexpr std::uint32_t bits(std::size_t first, std::size_t count) {
-  return ((1u << count) - 1) << first;
+constexpr std::uint64_t bits(std::size_t first, std::size_t count) {
+  return ((1ull << count) - 1) << first;
 }
 constexpr std::size_t function_keywords = 3;  // the first rows
 constexpr std::size_t reference_rows = 7;
 constexpr std::size_t spaced_function_keyword = 7;
-constexpr std::uint32_t any_function_keyword = bits(0, function_keywords);
-constexpr std::uint32_t program_starts = bits(19, 6);
+constexpr std::uint64_t any_function_keyword = bits(0, function_keywords);
+constexpr std::uint64_t program_starts = bits(19, 6);
 // The rows that are `declaration_words`: all reference rows but "fn".
-constexpr std::uint32_t declaration_rows = bits(0, reference_rows) & ~bits(2, 1);
+constexpr std::uint64_t declaration_rows = bits(0, reference_rows) & ~bits(2, 1);
 static_assert(lens_word_list[0] == "fonksiyon" && lens_word_list[1] == "function" && lens_word_list[2] == "fn" &&
               lens_word_list[3] == "değişken" && lens_word_list[4] == "let" && lens_word_list[5] == "sabit");
 static_assert(lens_word_list[6] == "const" && lens_word_list[9] == " fn" && lens_word_list[10] == "test" &&
@@ -94,8 +57,8 @@ static_assert(lens_word_list[6] == "const" && lens_word_list[9] == " fn" && lens
               lens_word_list[19] == "fonksiyon ana(");
 
 struct Markers {
-  std::uint32_t markers;
-  std::uint32_t inner_word;
+  std::uint64_t markers;
+  std::uint64_t inner_word;
   std::array<std::string_view, 2> attributes;
 };
 constexpr Markers test_markers{bits(10, 4), bits(10, 1), {"#[test]", "@test"}};
@@ -105,14 +68,14 @@ enum class MarkerHit { none, attribute, word };
 
 // The test and benchmark rule. Whichever marker is found, the lens fires on
 // the same condition, so the markers only decide whether it is tested.
-MarkerHit marker_rule(std::string_view t, std::uint32_t words, const Markers& m) {
+MarkerHit marker_rule(std::string_view t, std::uint64_t words, const Markers& m) {
   if (!(words & m.markers)) return MarkerHit::none;
   if (t.starts_with(m.attributes[0]) || t.starts_with(m.attributes[1])) return MarkerHit::attribute;
   if ((words & m.inner_word) && (words & any_function_keyword)) return MarkerHit::word;
   return MarkerHit::none;
 }
 
-std::optional<std::string_view> first_function_name(std::string_view t, std::uint32_t words) {
+std::optional<std::string_view> first_function_name(std::string_view t, std::uint64_t words) {
   for (std::size_t k = 0; k < function_keywords; ++k) {
     if (!(words & bits(k, 1))) continue;
     if (auto name = extract_function_name(t, lens_word_list[k])) return name;
@@ -121,7 +84,7 @@ std::optional<std::string_view> first_function_name(std::string_view t, std::uin
 }
 
 // A function keyword that starts the line or follows a space, and a name after it.
-std::optional<std::string_view> run_function_name(std::string_view t, std::uint32_t words) {
+std::optional<std::string_view> run_function_name(std::string_view t, std::uint64_t words) {
   for (std::size_t k = 0; k < function_keywords; ++k) {
     const std::string_view keyword = lens_word_list[k];
     if (!t.starts_with(keyword) && !(words & bits(spaced_function_keyword + k, 1))) continue;
@@ -148,7 +111,7 @@ std::optional<std::string_view> declared_name(std::string_view rest) {
 // The names the references rule tries on a line, in row order; the first
 // with a count above 0 gets the lens. A row whose name is missing ends the
 // list.
-void reference_candidates(std::string_view t, std::uint32_t words, std::vector<std::string_view>& out) {
+void reference_candidates(std::string_view t, std::uint64_t words, std::vector<std::string_view>& out) {
   for (std::size_t row = 0; row < reference_rows; ++row) {
     if (!(words & bits(row, 1))) continue;
     const std::string_view word = lens_word_list[row];
@@ -486,7 +449,7 @@ std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
   LineCursor lines(text);
   for (std::size_t index = 0; auto line = lines.next(); ++index) {
     const std::string_view t = support::trim(line->content);
-    const std::uint32_t words = lens_words.found_in(t);
+    const std::uint64_t words = lens_words.found_in(t);
     if (words == 0) continue;
     // The words hold no white space, so the trimmed line holds them when the line does.
     if (words & declaration_rows) declaration_lines.push_back(index);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "features/byte_pair_index.h"
 #include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
@@ -61,35 +62,6 @@ constexpr std::array<std::string_view, 19> semantic_operators{
 };
 
 namespace {
-
-// Which words of a table can start with a byte: one bit per table row, so
-// a scan tries only the few rows a position can begin, in table order.
-template <std::size_t N>
-struct FirstByteIndex {
-  static_assert(N <= 64);
-  std::array<std::uint64_t, 256> rows{};
-
-  constexpr explicit FirstByteIndex(const std::array<std::string_view, N>& words) {
-    for (std::size_t i = 0; i < N; ++i) rows[static_cast<unsigned char>(words[i][0])] |= 1ull << i;
-  }
-  std::uint64_t at(char b) const { return rows[static_cast<unsigned char>(b)]; }
-};
-
-// The same for the first two bytes, for words of two bytes or more: the rows
-// that the bytes at i and i + 1 can begin.
-template <std::size_t N>
-struct TwoByteIndex {
-  FirstByteIndex<N> first;
-  std::array<std::uint64_t, 256> second{};
-
-  constexpr explicit TwoByteIndex(const std::array<std::string_view, N>& words) : first(words) {
-    for (std::size_t i = 0; i < N; ++i) second[static_cast<unsigned char>(words[i][1])] |= 1ull << i;
-  }
-  std::uint64_t at(std::string_view text, std::size_t i) const {
-    if (i + 1 >= text.size()) return 0;
-    return first.at(text[i]) & second[static_cast<unsigned char>(text[i + 1])];
-  }
-};
 
 constexpr FirstByteIndex<19> operator_index(semantic_operators);
 
