@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
-#include <optional>
+
+#include <boost/unordered/unordered_flat_map.hpp>
 
 #include "features/words.h"
 #include "lsp/lines.h"
+#include "support/hash.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
@@ -26,85 +27,27 @@ bool is_identifier(std::string_view name) {
 // power of two, so a hash is reduced with a mask.
 std::size_t table_size(std::size_t entries) { return std::bit_ceil(std::max<std::size_t>(16, entries * 2)); }
 
-// Names by their bytes, looked up once for every identifier run of the
-// text: open addressing with a hash of eight bytes at a time. A slot holds
-// only a hash and an id, so the table stays small enough for the cache.
-class NameTable {
- public:
-  explicit NameTable(std::size_t names) {
-    slots_.assign(table_size(names), Slot{});
-    mask_ = slots_.size() - 1;
-    names_.reserve(names);
-  }
-  // The id of `name`: its place in the order names were first added.
-  std::uint32_t add(std::string_view name) {
-    lengths_ |= length_bit(name);
-    first_bytes_[first_byte(name) / 64] |= first_byte_bit(name);
-    const std::uint64_t h = hash(name);
-    for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
-      if (slots_[i].id == none) {
-        slots_[i] = {static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(names_.size())};
-        names_.push_back(name);
-        return slots_[i].id;
-      }
-      if (same(slots_[i], h, name)) return slots_[i].id;
-    }
-  }
-  std::optional<std::uint32_t> find(std::string_view name) const {
-    // Most pieces of a text are no name: their length or first byte tells.
-    if (!(lengths_ & length_bit(name)) || !(first_bytes_[first_byte(name) / 64] & first_byte_bit(name))) {
-      return std::nullopt;
-    }
-    const std::uint64_t h = hash(name);
-    for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
-      if (slots_[i].id == none) return std::nullopt;
-      if (same(slots_[i], h, name)) return slots_[i].id;
-    }
-  }
-  const std::vector<std::string_view>& names() const { return names_; }
+// A piece of the text to look a name up with, and where the text ends: the
+// hash may read on past a short piece instead of copying it.
+struct TextPiece {
+  std::string_view bytes;
+  const char* readable_end;
+};
 
- private:
-  static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
-  struct Slot {
-    std::uint32_t tag = 0;  // the hash's high half
-    std::uint32_t id = none;
-  };
-  // Names are not empty.
-  static std::uint64_t length_bit(std::string_view name) { return std::uint64_t{1} << std::min<std::size_t>(name.size(), 63); }
-  static unsigned char first_byte(std::string_view name) { return static_cast<unsigned char>(name[0]); }
-  static std::uint64_t first_byte_bit(std::string_view name) { return std::uint64_t{1} << (first_byte(name) % 64); }
-  bool same(const Slot& slot, std::uint64_t h, std::string_view name) const {
-    return slot.tag == static_cast<std::uint32_t>(h >> 32) && names_[slot.id] == name;
+struct NameHash {
+  using is_transparent = void;
+  using is_avalanching = void;
+  std::size_t operator()(std::string_view name) const { return support::hash_bytes(name); }
+  std::size_t operator()(const TextPiece& piece) const {
+    return support::hash_bytes(piece.bytes.data(), piece.bytes.size(), piece.readable_end);
   }
-  static std::uint64_t load(const char* p, std::size_t n) {
-    std::uint64_t v = 0;
-    std::memcpy(&v, p, n);
-    return v;
-  }
-  // Whole words at once; a short tail as two overlapping halves, so no
-  // load has a variable length.
-  static std::uint64_t hash(std::string_view s) {
-    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-    const char* p = s.data();
-    const std::size_t n = s.size();
-    std::uint64_t h = n * k;
-    auto mix = [&](std::uint64_t chunk) { h = std::rotl((h ^ chunk) * k, 29); };
-    if (n >= 8) {
-      for (std::size_t i = 0; i + 8 <= n; i += 8) mix(load(p + i, 8));
-      if (n % 8 != 0) mix(load(p + n - 8, 8));
-    } else if (n >= 4) {
-      mix(load(p, 4) << 32 | load(p + n - 4, 4));
-    } else if (n > 0) {
-      mix(std::uint64_t{static_cast<unsigned char>(p[0])} << 16 |
-          std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 | static_cast<unsigned char>(p[n - 1]));
-    }
-    return (h ^ (h >> 32)) * k;
-  }
-  std::vector<Slot> slots_;
-  std::vector<std::string_view> names_;
-  std::size_t mask_ = 0;
-  std::uint64_t lengths_ = 0;  // bit n: a name of n bytes (63: of 63 or more)
-  std::array<std::uint64_t, 4> first_bytes_{};
+};
+
+struct NameEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+  bool operator()(const TextPiece& a, std::string_view b) const { return a.bytes == b; }
+  bool operator()(std::string_view a, const TextPiece& b) const { return a == b.bytes; }
 };
 
 constexpr std::size_t no_line = std::numeric_limits<std::size_t>::max();
@@ -114,17 +57,23 @@ constexpr std::size_t no_line = std::numeric_limits<std::size_t>::max();
 std::vector<std::uint32_t> count_names(std::string_view text, std::span<const std::string_view> names,
                                        std::span<const std::size_t> skip_lines) {
   // Only names made of identifier characters can equal a piece; the others count 0.
-  NameTable id_of(names.size());
+  // Each distinct name's id is its place in `distinct`.
+  boost::unordered_flat_map<std::string_view, std::uint32_t, NameHash, NameEqual> id_of;
+  id_of.reserve(names.size());
+  std::vector<std::string_view> distinct;
   std::vector<std::uint32_t> ids(names.size(), std::numeric_limits<std::uint32_t>::max());
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (is_identifier(names[i])) ids[i] = id_of.add(names[i]);
+    if (!is_identifier(names[i])) continue;
+    const auto [at, added] = id_of.try_emplace(names[i], static_cast<std::uint32_t>(distinct.size()));
+    if (added) distinct.push_back(names[i]);
+    ids[i] = at->second;
   }
-  const std::vector<std::string_view>& distinct = id_of.names();
 
   std::vector<std::uint32_t> counts(distinct.size(), 0);
   std::vector<std::size_t> skipped_line(distinct.size(), no_line);
   if (!distinct.empty()) {
     FirstOccurrences occurrences(distinct);
+    const char* const text_end = text.data() + text.size();
     auto next_skip = skip_lines.begin();
     LineCursor lines(text);
     for (std::size_t index = 0; auto line = lines.next(); ++index) {
@@ -135,8 +84,8 @@ std::vector<std::uint32_t> count_names(std::string_view text, std::span<const st
       }
       IdentifierRuns runs(content);
       while (auto run = runs.next()) {
-        const auto id = id_of.find(content.substr(run->begin, run->end - run->begin));
-        if (id && skipped_line[*id] != index) ++counts[*id];
+        const auto found = id_of.find(TextPiece{content.substr(run->begin, run->end - run->begin), text_end});
+        if (found != id_of.end() && skipped_line[found->second] != index) ++counts[found->second];
       }
     }
   }
