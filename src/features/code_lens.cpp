@@ -16,50 +16,118 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-// A line that contains one of these and a name is that name's declaration
-// line, which its reference count skips. "fn" is not among them.
-constexpr TwoByteIndex declaration_words(std::array<std::string_view, 6>{
-    "fonksiyon", "function", "değişken", "let", "sabit", "const"});
-
 // Every word the lens rules look for in a trimmed line. A line with none of
 // them gets no lens and is not looked at further.
-constexpr std::array<std::string_view, 25> lens_word_list = {
-    // the references rule's rows; the first three are the function keywords
-    "fonksiyon", "function", "fn", "değişken", "let", "sabit", "const",
-    // the function keywords after a space
-    " fonksiyon", " function", " fn",
-    // test markers, the inner word first
-    "test", "deneme", "#[test]", "@test",
-    // benchmark markers, the inner word first
-    "bench", "benchmark", "karşılaştırma", "#[bench]", "@bench",
-    // the program lens
-    "fonksiyon ana(", "function main(", "fn main(", "fonksiyon ana ", "function main ", "fn main ",
+enum class LensWord : std::uint8_t {
+  fonksiyon, function, fn, degisken, let, sabit, const_,
+  spaced_fonksiyon, spaced_function, spaced_fn,
+  test, deneme, test_attribute, test_annotation,
+  bench, benchmark, karsilastirma, bench_attribute, bench_annotation,
+  fonksiyon_ana_paren, function_main_paren, fn_main_paren,
+  fonksiyon_ana_space, function_main_space, fn_main_space,
 };
+
+struct LensWordText {
+  LensWord word;
+  std::string_view text;
+};
+constexpr LensWordText lens_word_table[] = {
+    {LensWord::fonksiyon, "fonksiyon"},
+    {LensWord::function, "function"},
+    {LensWord::fn, "fn"},
+    {LensWord::degisken, "değişken"},
+    {LensWord::let, "let"},
+    {LensWord::sabit, "sabit"},
+    {LensWord::const_, "const"},
+    {LensWord::spaced_fonksiyon, " fonksiyon"},
+    {LensWord::spaced_function, " function"},
+    {LensWord::spaced_fn, " fn"},
+    {LensWord::test, "test"},
+    {LensWord::deneme, "deneme"},
+    {LensWord::test_attribute, "#[test]"},
+    {LensWord::test_annotation, "@test"},
+    {LensWord::bench, "bench"},
+    {LensWord::benchmark, "benchmark"},
+    {LensWord::karsilastirma, "karşılaştırma"},
+    {LensWord::bench_attribute, "#[bench]"},
+    {LensWord::bench_annotation, "@bench"},
+    {LensWord::fonksiyon_ana_paren, "fonksiyon ana("},
+    {LensWord::function_main_paren, "function main("},
+    {LensWord::fn_main_paren, "fn main("},
+    {LensWord::fonksiyon_ana_space, "fonksiyon ana "},
+    {LensWord::function_main_space, "function main "},
+    {LensWord::fn_main_space, "fn main "},
+};
+
+constexpr std::size_t row(LensWord word) { return static_cast<std::size_t>(word); }
+constexpr std::uint64_t bit(LensWord word) { return 1ull << row(word); }
+template <std::size_t N>
+constexpr std::uint64_t mask(const std::array<LensWord, N>& words) {
+  std::uint64_t m = 0;
+  for (LensWord w : words) m |= bit(w);
+  return m;
+}
+
+// The texts in enum order, so that bit(w) of what the scan finds is word w.
+constexpr auto lens_word_list = [] {
+  std::array<std::string_view, std::size(lens_word_table)> list{};
+  for (const LensWordText& entry : lens_word_table) list[row(entry.word)] = entry.text;
+  return list;
+}();
 constexpr TwoByteIndex lens_words(lens_word_list);
 
-constexpr std::uint64_t bits(std::size_t first, std::size_t count) {
-  return ((1ull << count) - 1) << first;
+constexpr std::string_view text(LensWord word) { return lens_word_list[row(word)]; }
+template <std::size_t N>
+constexpr std::array<std::string_view, N> texts(const std::array<LensWord, N>& words) {
+  std::array<std::string_view, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = text(words[i]);
+  return out;
 }
-constexpr std::size_t function_keywords = 3;  // the first rows
-constexpr std::size_t reference_rows = 7;
-constexpr std::size_t spaced_function_keyword = 7;
-constexpr std::uint64_t any_function_keyword = bits(0, function_keywords);
-constexpr std::uint64_t program_starts = bits(19, 6);
-// The rows that are `declaration_words`: all reference rows but "fn".
-constexpr std::uint64_t declaration_rows = bits(0, reference_rows) & ~bits(2, 1);
-static_assert(lens_word_list[0] == "fonksiyon" && lens_word_list[1] == "function" && lens_word_list[2] == "fn" &&
-              lens_word_list[3] == "değişken" && lens_word_list[4] == "let" && lens_word_list[5] == "sabit");
-static_assert(lens_word_list[6] == "const" && lens_word_list[9] == " fn" && lens_word_list[10] == "test" &&
-              lens_word_list[14] == "bench" && lens_word_list[18] == "@bench" &&
-              lens_word_list[19] == "fonksiyon ana(");
 
+// The function keywords in the order the rules try them, each with its form
+// after a space.
+struct FunctionKeyword {
+  LensWord word;
+  LensWord after_space;
+};
+constexpr FunctionKeyword function_keywords[] = {
+    {LensWord::fonksiyon, LensWord::spaced_fonksiyon},
+    {LensWord::function, LensWord::spaced_function},
+    {LensWord::fn, LensWord::spaced_fn},
+};
+constexpr std::uint64_t any_function_keyword = mask(std::array{LensWord::fonksiyon, LensWord::function, LensWord::fn});
+
+// The references rule's rows, in the order it tries them.
+constexpr std::array reference_rows{LensWord::fonksiyon, LensWord::function, LensWord::fn, LensWord::degisken,
+                                    LensWord::let,       LensWord::sabit,    LensWord::const_};
+
+// A line that contains one of these and a name is that name's declaration
+// line, which its reference count skips. "fn" is not among them.
+constexpr std::array declaration_word_rows{LensWord::fonksiyon, LensWord::function, LensWord::degisken,
+                                           LensWord::let,       LensWord::sabit,    LensWord::const_};
+constexpr std::uint64_t declaration_rows = mask(declaration_word_rows);
+constexpr TwoByteIndex declaration_words(texts(declaration_word_rows));
+
+constexpr std::uint64_t program_starts =
+    mask(std::array{LensWord::fonksiyon_ana_paren, LensWord::function_main_paren, LensWord::fn_main_paren,
+                    LensWord::fonksiyon_ana_space, LensWord::function_main_space, LensWord::fn_main_space});
+
+// A line with any of the markers gets the lens when it starts with one of
+// the attributes, or holds the inner word and a function keyword.
 struct Markers {
   std::uint64_t markers;
-  std::uint64_t inner_word;
-  std::array<std::string_view, 2> attributes;
+  LensWord inner_word;
+  std::array<LensWord, 2> attributes;
 };
-constexpr Markers test_markers{bits(10, 4), bits(10, 1), {"#[test]", "@test"}};
-constexpr Markers bench_markers{bits(15, 4), bits(14, 1), {"#[bench]", "@bench"}};
+constexpr Markers test_markers{
+    mask(std::array{LensWord::test, LensWord::deneme, LensWord::test_attribute, LensWord::test_annotation}),
+    LensWord::test,
+    {LensWord::test_attribute, LensWord::test_annotation}};
+constexpr Markers bench_markers{
+    mask(std::array{LensWord::benchmark, LensWord::karsilastirma, LensWord::bench_attribute,
+                    LensWord::bench_annotation}),
+    LensWord::bench,
+    {LensWord::bench_attribute, LensWord::bench_annotation}};
 
 enum class MarkerHit { none, attribute, word };
 
@@ -67,24 +135,24 @@ enum class MarkerHit { none, attribute, word };
 // the same condition, so the markers only decide whether it is tested.
 MarkerHit marker_rule(std::string_view t, std::uint64_t words, const Markers& m) {
   if (!(words & m.markers)) return MarkerHit::none;
-  if (t.starts_with(m.attributes[0]) || t.starts_with(m.attributes[1])) return MarkerHit::attribute;
-  if ((words & m.inner_word) && (words & any_function_keyword)) return MarkerHit::word;
+  if (t.starts_with(text(m.attributes[0])) || t.starts_with(text(m.attributes[1]))) return MarkerHit::attribute;
+  if ((words & bit(m.inner_word)) && (words & any_function_keyword)) return MarkerHit::word;
   return MarkerHit::none;
 }
 
 std::optional<std::string_view> first_function_name(std::string_view t, std::uint64_t words) {
-  for (std::size_t k = 0; k < function_keywords; ++k) {
-    if (!(words & bits(k, 1))) continue;
-    if (auto name = extract_function_name(t, lens_word_list[k])) return name;
+  for (const FunctionKeyword& k : function_keywords) {
+    if (!(words & bit(k.word))) continue;
+    if (auto name = extract_function_name(t, text(k.word))) return name;
   }
   return std::nullopt;
 }
 
 // A function keyword that starts the line or follows a space, and a name after it.
 std::optional<std::string_view> run_function_name(std::string_view t, std::uint64_t words) {
-  for (std::size_t k = 0; k < function_keywords; ++k) {
-    const std::string_view keyword = lens_word_list[k];
-    if (!t.starts_with(keyword) && !(words & bits(spaced_function_keyword + k, 1))) continue;
+  for (const FunctionKeyword& k : function_keywords) {
+    const std::string_view keyword = text(k.word);
+    if (!t.starts_with(keyword) && !(words & bit(k.after_space))) continue;
     if (auto name = extract_function_name(t, keyword)) return name;
   }
   return std::nullopt;
@@ -109,11 +177,11 @@ std::optional<std::string_view> declared_name(std::string_view rest) {
 // with a count above 0 gets the lens. A row whose name is missing ends the
 // list.
 void reference_candidates(std::string_view t, std::uint64_t words, std::vector<std::string_view>& out) {
-  for (std::size_t row = 0; row < reference_rows; ++row) {
-    if (!(words & bits(row, 1))) continue;
-    const std::string_view word = lens_word_list[row];
-    const auto name = row < function_keywords ? extract_function_name(t, word)
-                                              : declared_name(t.substr(t.find(word) + word.size()));
+  for (LensWord row : reference_rows) {
+    if (!(words & bit(row))) continue;
+    const std::string_view word = text(row);
+    const auto name = (bit(row) & any_function_keyword) ? extract_function_name(t, word)
+                                                        : declared_name(t.substr(t.find(word) + word.size()));
     if (!name) return;
     out.push_back(*name);
   }
