@@ -211,7 +211,7 @@ std::vector<std::uint32_t> count_references(std::string_view text,
   return count_names(text, names, declaration_lines);
 }
 
-std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
+std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts_of) {
   // First every lens but the references, with a placeholder where a
   // references lens may go and the names it tries; then all names are
   // counted together; then the placeholders are resolved.
@@ -222,7 +222,7 @@ std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
   std::vector<Lens> lenses;
   std::vector<std::string_view> candidates;
   std::vector<Pending> pending;
-  std::vector<std::size_t> declaration_lines;  // what the counting would find again
+  std::vector<std::size_t> declaration_lines;  // what count_references would find again
 
   LineCursor lines(text);
   for (std::size_t index = 0; auto line = lines.next(); ++index) {
@@ -255,12 +255,7 @@ std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
   }
   if (pending.empty()) return lenses;
 
-  std::vector<std::uint32_t> counts;
-  if (counter == count_references) {
-    counts = count_names(text, candidates, declaration_lines);
-  } else {
-    counts = counter(text, candidates);
-  }
+  const std::vector<std::uint32_t> counts = counts_of(candidates, declaration_lines);
   std::vector<Lens> out;
   out.reserve(lenses.size());
   auto next = pending.begin();
@@ -280,6 +275,12 @@ std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
     ++next;
   }
   return out;
+}
+
+std::vector<Lens> find_lenses(std::string_view text) {
+  return find_lenses_with(text, [&](std::span<const std::string_view> names, std::span<const std::size_t> lines) {
+    return count_names(text, names, lines);
+  });
 }
 
 namespace {

@@ -45,13 +45,20 @@ std::optional<std::string_view> extract_function_name(std::string_view line,
 std::vector<std::uint32_t> count_references(std::string_view text,
                                             std::span<const std::string_view> names);
 
-using ReferenceCounter = std::vector<std::uint32_t> (*)(std::string_view text,
-                                                       std::span<const std::string_view> names);
+// The counts of the names the references rule tries, in the order given,
+// where `declaration_lines` are the lines (ascending) that hold a
+// declaration word.
+using LensCounts = support::FunctionRef<std::vector<std::uint32_t>(std::span<const std::string_view> names,
+                                                                    std::span<const std::size_t> declaration_lines)>;
 
 // The lenses of a text, in line order and, within a line, in the order of
-// the kinds. Linear in the text. `counter` is there for tests to put a
-// plainer counting beside the real one.
-std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter = count_references);
+// the kinds, with the reference counts from `counts`. Linear in the text
+// besides the counting.
+std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts);
+
+// The same with the names counted as count_references counts them, on the
+// declaration lines the rules' own pass has found. Linear in the text.
+std::vector<Lens> find_lenses(std::string_view text);
 
 // Hands each lens to `fn` as the protocol's record; `uri` is the first
 // argument of the run lenses. A record's title lives until the next call.
