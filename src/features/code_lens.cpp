@@ -1,10 +1,10 @@
 #include "features/code_lens.h"
 
 #include <array>
+#include <string>
 
 #include "features/byte_pair_index.h"
 #include "features/name_search.h"
-#include "features/words.h"
 #include "lsp/lines.h"
 #include "support/columns.h"
 #include "support/unicode.h"
@@ -297,6 +297,7 @@ std::string_view title_head(LensKind kind) {
   return {};
 }
 
+// The title, e.g. "▶ Run 'topla'" or "2 references".
 void append_lens_title(std::string& out, const Lens& lens) {
   if (lens.kind != LensKind::references) {
     out += title_head(lens.kind);
@@ -311,14 +312,7 @@ void append_lens_title(std::string& out, const Lens& lens) {
   }
 }
 
-}  // namespace
-
-std::string lens_title(const Lens& lens) {
-  std::string title;
-  append_lens_title(title, lens);
-  return title;
-}
-
+// The command id the editor runs, e.g. "qosa.runFunction".
 std::string_view lens_command(LensKind kind) {
   switch (kind) {
     case LensKind::run_function:
@@ -329,6 +323,8 @@ std::string_view lens_command(LensKind kind) {
   }
   return {};
 }
+
+}  // namespace
 
 void for_each_code_lens(std::span<const Lens> lenses, std::string_view uri,
                         support::FunctionRef<void(const CodeLens&)> fn) {

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,11 +25,6 @@ struct Lens {
   std::string_view name;  // the function, test, benchmark or declared name; "main" for the program
   std::uint32_t count = 0;  // references only
 };
-
-// The lens title, e.g. "▶ Run 'topla'" or "2 references".
-std::string lens_title(const Lens& lens);
-// The command id the editor runs, e.g. "qosa.runFunction".
-std::string_view lens_command(LensKind kind);
 
 // The name between `keyword` (its first occurrence) and the next "(",
 // trimmed; none when either is missing or the name is empty.
