@@ -1,7 +1,5 @@
-// Sets of a few fixed words (up to 64), with tables of the words each byte
-// may start and each byte may continue, so a scan compares only the words
-// that fit a byte or a pair of bytes. Code lens and semantic tokens find
-// their words with these.
+// Sets of up to 64 fixed words, with tables of the words each byte may start
+// and continue, so scans compare only the words that fit (code lens, semantic tokens).
 #pragma once
 
 #include <array>

@@ -46,9 +46,9 @@ using LensCounts = support::FunctionRef<std::vector<std::uint32_t>(std::span<con
                                                                     std::span<const std::size_t> declaration_lines)>;
 
 // The lenses of a text, in line order and, within a line, in the order of
-// the kinds, with the reference counts from `counts`. Linear in the text
+// the kinds, with the reference counts from `counts_of`. Linear in the text
 // besides the counting.
-std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts);
+std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts_of);
 
 // The same with the names counted as count_references counts them, on the
 // declaration lines the rules' own pass has found. Linear in the text.

@@ -1,7 +1,5 @@
-// Many names looked for in one text at once, for the code lens's reference
-// counts: how often each name stands as a whole identifier in the lines, and
-// which line first contains it anywhere (an Aho–Corasick matcher). Time
-// linear in the text plus the names, however many names there are.
+// Many names searched for in one text at once, for the code lens's reference
+// counts: each name's whole-identifier count and first line, linear in the text.
 #pragma once
 
 #include <array>
