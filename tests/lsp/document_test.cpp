@@ -5,6 +5,8 @@
 #include <map>
 #include <random>
 
+#include "lsp/random_text.h"
+
 namespace qosa::lsp {
 namespace {
 
@@ -98,11 +100,7 @@ TEST(ApplyChanges, ListsApplyInOrder) {
 TEST(ApplyChanges, ManyRangedChangesMatchOneAtATime) {
   std::mt19937 random(14);
   const std::string_view pieces[] = {"a", "ç", "😀", "\n", "\r\n", "\r", "", "xy\n\n", "ğü"};
-  auto piece_text = [&](int count) {
-    std::string out;
-    for (int i = 0; i < count; ++i) out += pieces[random() % std::size(pieces)];
-    return out;
-  };
+  auto piece_text = [&](int count) { return random_text(random, pieces, count); };
   for (int round = 0; round < 300; ++round) {
     const std::string start = piece_text(static_cast<int>(random() % 30));
     std::vector<TextDocumentContentChangeEvent> changes;
