@@ -8,7 +8,7 @@
 
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -492,7 +492,7 @@ std::vector<Lens> find_lenses(std::string_view text, ReferenceCounter counter) {
     if (words & declaration_rows) declaration_lines.push_back(index);
     const auto line_number = static_cast<std::uint32_t>(index);
     // The trimmed length, taken as a column of the whole line.
-    const auto end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line->content, t.size()));
+    const auto end = static_cast<std::uint32_t>(utf16_of_byte_offset(line->content, t.size()));
     const Range range{{line_number, 0}, {line_number, end}};
     auto add = [&](LensKind kind, std::string_view name) { lenses.push_back({range, kind, name, 0}); };
 

@@ -7,7 +7,6 @@
 
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
 #include "support/search.h"
 #include "support/unicode.h"
 #include "support/utf8.h"

@@ -12,6 +12,7 @@
 
 #include "features/tables.h"
 #include "features/words.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -458,7 +459,7 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
     }
     ++found.count_;
   }
-  found.utf16_length_ = static_cast<std::uint32_t>(Utf16Columns(word).column(word.size()));
+  found.utf16_length_ = static_cast<std::uint32_t>(utf16_size(word));
   return found;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 
 namespace qosa::lsp {
 
@@ -13,30 +13,6 @@ const Document& open_document(DocumentStore& store, Uri uri, std::string text, s
   auto [it, added] = store.documents.try_emplace(std::move(key));
   it->second = std::move(document);
   return it->second;
-}
-
-namespace {
-
-// The offset of `character` on `line` (none past the last line), by the rules
-// of position_to_offset.
-std::optional<std::uint64_t> offset_on_line(std::string_view text, const std::optional<Line>& line,
-                                            std::uint32_t character) {
-  if (!line) {
-    // Past the last line: the end, or one beyond it when the last line has
-    // no line break (so a range there is out of bounds).
-    const bool ends_with_break = text.empty() || text.back() == '\n';
-    return text.size() + (ends_with_break ? 0 : 1);
-  }
-  const auto column = support::byte_offset_of_utf16(line->content, character);
-  if (column.splits_character) return std::nullopt;
-  return line->start + std::min<std::uint64_t>(column.offset, line->content.size());
-}
-
-}  // namespace
-
-std::optional<std::uint64_t> position_to_offset(std::string_view text, std::uint32_t line,
-                                                std::uint32_t character) {
-  return offset_on_line(text, line_at(text, line), character);
 }
 
 const Document* apply_changes_in_place(DocumentStore& store, std::string_view uri,
@@ -57,7 +33,7 @@ const Document* apply_changes_in_place(DocumentStore& store, std::string_view ur
     }
     if (!index && ranged > 1) index.emplace(text);
     auto offset = [&](const Position& p) {
-      return index ? offset_on_line(text, index->line(text, p.line), p.character)
+      return index ? position_to_offset(text, index->line(text, p.line), p.character)
                    : position_to_offset(text, p.line, p.character);
     };
     const auto start = offset(change.range->start);
