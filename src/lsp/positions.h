@@ -1,7 +1,8 @@
 // Columns on the wire count UTF-16 code units of a line; the features count
 // bytes or characters. Every conversion between them is here, on one walk
 // over the characters of a line, with the faster shapes of that walk that
-// hot loops need: a forward cursor. Lines are valid UTF-8 without a line break.
+// hot loops need: a forward cursor and a table per line. Lines are valid
+// UTF-8 without a line break.
 //
 // A column past the end of the line keeps its excess, so a caller that clamps
 // and one that refuses a position past the end can both do what they must;
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "lsp/lines.h"
 #include "support/utf8.h"
@@ -100,6 +102,39 @@ class Utf16Columns {
  private:
   std::string_view line_;
   LinePlace at_;
+};
+
+// The UTF-16 column of every byte offset of one line, from 0 to its size,
+// for offsets asked in any order; columns as utf16_of_byte_offset gives
+// them. The memory is kept from line to line.
+class Utf16ColumnTable {
+ public:
+  // A caller that knows the line is ASCII says so: its bytes are its
+  // units, and no table is built.
+  void assign(std::string_view line, bool ascii) {
+    ascii_ = ascii;
+    if (ascii) return;
+    // Every byte of a character gets the column where it starts.
+    columns_.resize(line.size() + 1);
+    std::uint32_t* const columns = columns_.data();
+    LinePlace at;
+    walk_line(line, at, [&](const LinePlace& p, std::size_t bytes, std::size_t) {
+      for (std::size_t k = 0; k < bytes && p.byte + k < line.size(); ++k) {
+        columns[p.byte + k] = static_cast<std::uint32_t>(p.units);
+      }
+      return false;
+    });
+    columns[line.size()] = static_cast<std::uint32_t>(at.units);
+  }
+
+  // Precondition: byte_offset <= the line's size.
+  std::uint32_t column(std::size_t byte_offset) const {
+    return ascii_ ? static_cast<std::uint32_t>(byte_offset) : columns_[byte_offset];
+  }
+
+ private:
+  bool ascii_ = true;
+  std::vector<std::uint32_t> columns_;
 };
 
 }  // namespace qosa::lsp

@@ -147,6 +147,13 @@ std::vector<std::string> generated_lines() {
   return lines;
 }
 
+bool is_ascii(std::string_view line) {
+  for (char c : line) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // The line decoded a character at a time: where each starts in bytes and in
 // UTF-16 units, with the line's end as a last entry.
 struct Decoded {
@@ -203,13 +210,22 @@ TEST(Positions, TheWalkCountsAsADecoderDoes) {
   }
 }
 
-TEST(Positions, CursorAgreesWithTheWalk) {
+TEST(Positions, CursorAndTableAgreeWithTheWalk) {
   std::mt19937 random(61);
+  Utf16ColumnTable table;  // kept from line to line, as its callers keep it
   for (const std::string& line : generated_lines()) {
     // Offsets in increasing order, some skipped, some asked twice.
     Utf16Columns cursor(line);
     for (std::uint64_t offset = 0; offset <= line.size() + 3; offset += random() % 3) {
       EXPECT_EQ(cursor.column(offset), utf16_of_byte_offset(line, offset)) << line << " " << offset;
+    }
+    // The table, built or taken as ASCII where the line is.
+    for (const bool ascii : {false, true}) {
+      if (ascii && !is_ascii(line)) continue;
+      table.assign(line, ascii);
+      for (std::size_t offset = 0; offset <= line.size(); ++offset) {
+        EXPECT_EQ(table.column(offset), utf16_of_byte_offset(line, offset)) << line << " " << offset;
+      }
     }
   }
 }
