@@ -1,8 +1,8 @@
 // Columns on the wire count UTF-16 code units of a line; the features count
 // bytes or characters. Every conversion between them is here, on one walk
 // over the characters of a line, with the faster shapes of that walk that
-// hot loops need: a forward cursor and a table per line. Lines are valid
-// UTF-8 without a line break.
+// hot loops need: a forward cursor, a table per line and a counter that
+// reads 64 bytes at a time. Lines are valid UTF-8 without a line break.
 //
 // A column past the end of the line keeps its excess, so a caller that clamps
 // and one that refuses a position past the end can both do what they must;
@@ -135,6 +135,51 @@ class Utf16ColumnTable {
  private:
   bool ascii_ = true;
   std::vector<std::uint32_t> columns_;
+};
+
+// ---- A whole text, 64 bytes at a time.
+
+// The UTF-16 units before any character of a valid UTF-8 text, for a scan
+// that reads the text in blocks of 64 bytes, in order, and has already
+// classified each block's bytes: bit i of a mask stands for byte i. Every
+// byte is a unit of its own except continuation bytes, and a four-byte
+// character gives one back.
+class Utf16BlockCounter {
+ public:
+  // Moves on to the next block (the first, at the first call).
+  void enter_block(std::uint64_t continuation, std::uint64_t four_byte_lead) {
+    continuation_ = continuation;
+    four_byte_lead_ = four_byte_lead;
+    units_before_block_ = units_after_block_;
+    units_after_block_ += block_units(64);
+  }
+
+  // UTF-16 units of the text before byte i (0 to 64) of the current block,
+  // where a character starts.
+  std::uint64_t units_before(unsigned i) const { return units_before_block_ + block_units(i); }
+
+ private:
+  // std::popcount is a library call without a -m flag for the instruction.
+  static std::uint64_t bit_count(std::uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555;
+    x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+    return (x * 0x0101010101010101) >> 56;
+  }
+
+  // The units of the block's first i bytes. A block of ASCII, the most
+  // common, is counted without a bit count.
+  std::uint64_t block_units(unsigned i) const {
+    if ((continuation_ | four_byte_lead_) == 0) return i;
+    const std::uint64_t first = i >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << i) - 1;
+    const std::uint64_t astral = four_byte_lead_ == 0 ? 0 : bit_count(four_byte_lead_ & first);
+    return i - bit_count(continuation_ & first) + astral;
+  }
+
+  std::uint64_t continuation_ = 0;
+  std::uint64_t four_byte_lead_ = 0;
+  std::uint64_t units_before_block_ = 0;
+  std::uint64_t units_after_block_ = 0;
 };
 
 }  // namespace qosa::lsp

@@ -230,5 +230,46 @@ TEST(Positions, CursorAndTableAgreeWithTheWalk) {
   }
 }
 
+// The counter over `text`, 64 bytes at a time with the masks built byte by
+// byte, against the decoder at every character start.
+void expect_block_counts(std::string_view text) {
+  const Decoded d = decode(text);
+  std::size_t k = 0;  // the character at `pos` below
+  Utf16BlockCounter counter;
+  for (std::size_t base = 0; base < text.size(); base += 64) {
+    std::uint64_t continuation = 0;
+    std::uint64_t four_byte_lead = 0;
+    for (unsigned i = 0; i < 64 && base + i < text.size(); ++i) {
+      const auto b = static_cast<unsigned char>(text[base + i]);
+      if (b >= 0x80 && b < 0xC0) continuation |= std::uint64_t{1} << i;
+      if (b >= 0xF0) four_byte_lead |= std::uint64_t{1} << i;
+    }
+    counter.enter_block(continuation, four_byte_lead);
+    for (unsigned i = 0; i <= 64 && base + i <= text.size(); ++i) {
+      const std::size_t pos = base + i;
+      if (pos < text.size() && support::is_utf8_continuation(static_cast<unsigned char>(text[pos]))) continue;
+      while (d.byte[k] < pos) ++k;
+      ASSERT_EQ(counter.units_before(i), d.unit[k]) << "byte " << pos << " of " << text.size();
+    }
+  }
+}
+
+TEST(Positions, BlockCounterAgreesWithTheWalk) {
+  // Characters that end a block or cross into the next one, alone in it.
+  const std::string a63(63, 'a');
+  for (const std::string& text : {a63 + "😀b", a63 + "ğb", a63 + "€b", a63.substr(3) + "😀" + a63 + "😀",
+                                  a63.substr(1) + "ğ" + a63, std::string("😀") + a63 + a63}) {
+    expect_block_counts(text);
+  }
+  // Generated lines joined by both line breaks, cut on character boundaries.
+  std::string text;
+  std::mt19937 random(3);
+  for (const std::string& line : generated_lines()) text += line + (random() % 2 ? "\n" : "\r\n");
+  for (std::size_t size : {text.size(), text.size() - 1, std::size_t{0}, std::size_t{63}, std::size_t{64}, std::size_t{1000}}) {
+    while (size > 0 && size < text.size() && support::is_utf8_continuation(static_cast<unsigned char>(text[size]))) --size;
+    expect_block_counts(std::string_view(text).substr(0, size));
+  }
+}
+
 }  // namespace
 }  // namespace qosa::lsp
