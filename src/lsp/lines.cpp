@@ -8,18 +8,25 @@ namespace qosa::lsp {
 namespace {
 
 // The line that starts at `start` and ends at the "\n" at `newline` (npos:
-// at the text's end, with no break). The line rule is here alone. (Built as
-// one aggregate: field by field, the Line went through the stack and every
-// line loop paid to read it back.)
+// at the text's end, with no break). The line rule is here alone. (Callers
+// return it straight away: a Line held while the cursor moved on went
+// through the stack, and every line loop paid to read it back.)
 Line cut_line(std::string_view text, std::size_t start, std::size_t newline) {
-  const bool has_break = newline != std::string_view::npos;
-  std::size_t end = has_break ? newline : text.size();
-  std::size_t break_length = has_break ? 1 : 0;
-  if (has_break && end > start && text[end - 1] == '\r') {
-    --end;
-    break_length = 2;
+  Line line;
+  line.start = start;
+  if (newline == std::string_view::npos) {
+    line.content = text.substr(start);
+    line.break_length = 0;
+    return line;
   }
-  return Line{text.substr(start, end - start), start, break_length};
+  std::size_t end = newline;
+  line.break_length = 1;
+  if (end > start && text[end - 1] == '\r') {
+    --end;
+    line.break_length = 2;
+  }
+  line.content = text.substr(start, end - start);
+  return line;
 }
 
 const char* find_newline(const char* p, const char* end) {
