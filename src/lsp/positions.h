@@ -16,15 +16,8 @@
 #include <vector>
 
 #include "lsp/lines.h"
-#include "support/utf8.h"
 
 namespace qosa::lsp {
-
-// ---- The walk.
-
-// UTF-16 units of the character that `lead` starts: the four-byte
-// characters of UTF-8 are those outside the BMP.
-constexpr std::size_t utf16_units_of_lead(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
 
 // Where a character of a line starts, counted three ways.
 struct LinePlace {
@@ -32,23 +25,6 @@ struct LinePlace {
   std::uint64_t chars = 0;
   std::uint64_t units = 0;  // UTF-16
 };
-
-// Moves `at` over the characters of the line until stop(at, bytes, units)
-// says the character that starts there is the one sought (true) or the
-// line ends (false). `bytes` and `units` are that character's sizes.
-template <class Stop>
-[[gnu::always_inline]] inline bool walk_line(std::string_view line, LinePlace& at, Stop&& stop) {
-  while (at.byte < line.size()) {
-    const auto lead = static_cast<unsigned char>(line[at.byte]);
-    const std::size_t bytes = support::utf8_sequence_length(lead);
-    const std::size_t units = utf16_units_of_lead(lead);
-    if (stop(static_cast<const LinePlace&>(at), bytes, units)) return true;
-    at.byte += bytes;
-    at.chars += 1;
-    at.units += units;
-  }
-  return false;
-}
 
 // ---- One position at a time.
 
@@ -92,12 +68,7 @@ class Utf16Columns {
  public:
   explicit Utf16Columns(std::string_view line) : line_(line) {}
 
-  std::uint64_t column(std::uint64_t byte_offset) {
-    const bool inside = walk_line(line_, at_, [&](const LinePlace& at, std::size_t bytes, std::size_t) {
-      return at.byte + bytes > byte_offset;
-    });
-    return inside ? at_.units : at_.units + (byte_offset - line_.size());
-  }
+  std::uint64_t column(std::uint64_t byte_offset);
 
  private:
   std::string_view line_;
@@ -111,21 +82,7 @@ class Utf16ColumnTable {
  public:
   // A caller that knows the line is ASCII says so: its bytes are its
   // units, and no table is built.
-  void assign(std::string_view line, bool ascii) {
-    ascii_ = ascii;
-    if (ascii) return;
-    // Every byte of a character gets the column where it starts.
-    columns_.resize(line.size() + 1);
-    std::uint32_t* const columns = columns_.data();
-    LinePlace at;
-    walk_line(line, at, [&](const LinePlace& p, std::size_t bytes, std::size_t) {
-      for (std::size_t k = 0; k < bytes && p.byte + k < line.size(); ++k) {
-        columns[p.byte + k] = static_cast<std::uint32_t>(p.units);
-      }
-      return false;
-    });
-    columns[line.size()] = static_cast<std::uint32_t>(at.units);
-  }
+  void assign(std::string_view line, bool ascii);
 
   // Precondition: byte_offset <= the line's size.
   std::uint32_t column(std::size_t byte_offset) const {
@@ -141,9 +98,9 @@ class Utf16ColumnTable {
 
 // The UTF-16 units before any character of a valid UTF-8 text, for a scan
 // that reads the text in blocks of 64 bytes, in order, and has already
-// classified each block's bytes: bit i of a mask stands for byte i. Every
-// byte is a unit of its own except continuation bytes, and a four-byte
-// character gives one back.
+// classified each block's bytes: bit i of a mask stands for byte i. A
+// character is one unit, two when it takes four bytes (outside the BMP):
+// the bytes less the continuation bytes, plus the four-byte leads.
 class Utf16BlockCounter {
  public:
   // Moves on to the next block (the first, at the first call).
