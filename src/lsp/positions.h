@@ -2,7 +2,7 @@
 // bytes or characters. Every conversion between them is here, on one walk
 // over the characters of a line, with the faster shapes of that walk that
 // hot loops need: a forward cursor, a table per line and a counter that
-// reads 64 bytes at a time. Lines are valid UTF-8 without a line break.
+// reads 64 bytes at a time. Text is valid UTF-8; a line holds no line break.
 //
 // A column past the end of the line keeps its excess, so a caller that clamps
 // and one that refuses a position past the end can both do what they must;
@@ -19,7 +19,8 @@
 
 namespace qosa::lsp {
 
-// Where a character of a line starts, counted three ways.
+// Where a character of a line starts, counted three ways (what the walk
+// keeps, and the cursor between calls).
 struct LinePlace {
   std::uint64_t byte = 0;
   std::uint64_t chars = 0;
