@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lsp/document.h"
+#include "lsp/positions.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "features/byte_pair_index.h"
 #include "features/name_search.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -233,7 +233,7 @@ std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts_of) 
     if (words & declaration_rows) declaration_lines.push_back(index);
     const auto line_number = static_cast<std::uint32_t>(index);
     // The trimmed length, taken as a column of the whole line.
-    const auto end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line->content, t.size()));
+    const auto end = static_cast<std::uint32_t>(utf16_of_byte_offset(line->content, t.size()));
     const Range range{{line_number, 0}, {line_number, end}};
     auto add = [&](LensKind kind, std::string_view name) { lenses.push_back({range, kind, name, 0}); };
 

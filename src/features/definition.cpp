@@ -5,6 +5,7 @@
 
 #include "features/tables.h"
 #include "features/words.h"
+#include "lsp/positions.h"
 #include "parser/source.h"
 
 namespace qosa::lsp {

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "lsp/positions.h"
 #include "parser/source.h"
 #include "support/utf8.h"
 
@@ -60,7 +61,7 @@ BraceCount count_braces(std::string_view text) {
 std::uint32_t first_character_units(std::string_view text) {
   if (text.empty()) return 1;
   const auto first = support::decode_utf8_checked(text, 0);
-  return first ? static_cast<std::uint32_t>(support::utf16_length(first->code_point)) : 1;
+  return first ? static_cast<std::uint32_t>(utf16_size(text.substr(0, first->length))) : 1;
 }
 
 // One error when the text has more "{" than "}", wherever they stand, on

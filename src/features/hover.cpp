@@ -2,7 +2,7 @@
 
 
 #include "features/words.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/utf8.h"
 
 namespace qosa::lsp {
@@ -369,7 +369,7 @@ std::optional<Hover> hover_at(std::string_view text, std::uint32_t line, std::ui
   const auto found = line_at(text, line);
   if (!found) return std::nullopt;
   const std::string_view content = found->content;
-  const std::uint64_t index = support::char_index_of_utf16(content, character);
+  const std::uint64_t index = char_index_of_utf16(content, character);
   // Unlike word_at, the bound is the character count: the line's end gets none.
   const auto cursor = byte_offset_of_char(content, index);
   if (!cursor || *cursor == content.size()) return std::nullopt;

@@ -6,7 +6,7 @@
 
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -120,7 +120,7 @@ void type_hints(std::string_view content, std::uint32_t i, std::vector<InlayHint
     if (!type) continue;
     const std::size_t name_end = indent + p + keyword.size() +
                                  static_cast<std::size_t>(name.data() - rest.data()) + name.size();
-    out.push_back(type_hint(i, support::utf16_of_byte_offset(content, name_end),
+    out.push_back(type_hint(i, utf16_of_byte_offset(content, name_end),
                             ": " + std::string(*type)));
   }
 }
@@ -164,7 +164,7 @@ void parameter_hints(std::string_view content, std::uint32_t i, std::vector<Inla
 void return_type_hints(std::string_view content, std::uint32_t i, std::vector<InlayHint>& out) {
   const std::string_view t = support::trim(content);
   if (contains(t, "->") || !contains(t, "{")) return;
-  const std::uint64_t column = support::utf16_of_byte_offset(content, content.find('{'));
+  const std::uint64_t column = utf16_of_byte_offset(content, content.find('{'));
   for (const std::string_view keyword : function_keywords) {
     if (!contains(t, keyword)) continue;
     InlayHint hint = type_hint(i, column, " -> void");

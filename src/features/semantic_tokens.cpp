@@ -8,7 +8,7 @@
 #include "features/byte_pair_index.h"
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/search.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -407,28 +407,14 @@ class LineScanner {
   std::array<std::size_t, two_character_operators> resume_{};  // where each one's scan goes on
 };
 
-// The ordered tokens of one line, in UTF-16 units of the line. On a line
-// with other characters than ASCII, the column of every byte offset is
-// counted once; tokens start and end on character boundaries.
-void to_wire(std::string_view line, std::uint32_t line_index, bool ascii,
-             const std::vector<LineToken>& tokens, std::vector<std::uint32_t>& columns,
+// The ordered tokens of one line, in UTF-16 units of the line; tokens start
+// and end on character boundaries.
+void to_wire(std::uint32_t line_index, const std::vector<LineToken>& tokens, const Utf16ColumnTable& columns,
              std::vector<SemanticToken>& out) {
   out.clear();
-  if (!ascii) {
-    columns.resize(line.size() + 1);
-    std::uint32_t units = 0;
-    for (std::size_t i = 0; i < line.size();) {
-      const std::size_t length = support::utf8_sequence_length(static_cast<unsigned char>(line[i]));
-      for (std::size_t k = 0; k < length && i + k < line.size(); ++k) columns[i + k] = units;
-      units += length == 4 ? 2 : 1;  // four UTF-8 bytes are the characters outside the BMP
-      i += length;
-    }
-    columns[line.size()] = units;
-  }
   for (const LineToken& t : tokens) {
-    // An ASCII line's bytes are its UTF-16 units.
-    const auto begin = static_cast<std::uint32_t>(ascii ? t.begin : columns[t.begin]);
-    const auto end = static_cast<std::uint32_t>(ascii ? t.end : columns[t.end]);
+    const std::uint32_t begin = columns.column(t.begin);
+    const std::uint32_t end = columns.column(t.end);
     out.push_back({line_index, begin, end - begin, t.type, t.modifiers});
   }
 }
@@ -437,7 +423,7 @@ void to_wire(std::string_view line, std::uint32_t line_index, bool ascii,
 
 void for_each_line_tokens(std::string_view text, support::FunctionRef<void(std::span<const SemanticToken>)> fn) {
   std::vector<LineToken> scratch;
-  std::vector<std::uint32_t> columns;
+  Utf16ColumnTable columns;
   std::vector<SemanticToken> wire;
   LineScanner scanner(scratch);
   LineCursor lines(text);
@@ -445,7 +431,8 @@ void for_each_line_tokens(std::string_view text, support::FunctionRef<void(std::
   while (const auto line = lines.next()) {
     const bool ascii = scanner.scan(line->content);
     if (!scratch.empty()) {
-      to_wire(line->content, index, ascii, scratch, columns, wire);
+      columns.assign(line->content, ascii);
+      to_wire(index, scratch, columns, wire);
       fn(std::span<const SemanticToken>(wire));
     }
     ++index;

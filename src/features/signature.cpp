@@ -5,7 +5,7 @@
 
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/search.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -128,7 +128,7 @@ std::optional<SignatureHelp> handle_signature_help(std::string_view text, std::u
   const auto found = line_at(text, line);
   if (!found) return std::nullopt;
   const std::string_view content = found->content;
-  const std::uint64_t cursor = support::byte_offset_of_utf16(content, character).offset;
+  const std::uint64_t cursor = byte_offset_of_utf16(content, character).offset;
   if (cursor == 0 || cursor > content.size()) return std::nullopt;
   const std::string_view prefix = content.substr(0, cursor);
 

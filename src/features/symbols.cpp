@@ -5,7 +5,7 @@
 
 #include "features/words.h"
 #include "lsp/lines.h"
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -198,9 +198,9 @@ std::optional<SymbolRecord> function_symbol(const SymbolLine& line) {
   const std::size_t name_start = k + 1;
   const std::size_t name_end = name_start + support::count_chars(name);
   const auto column = [&](std::size_t chars) {
-    return static_cast<std::uint32_t>(support::utf16_of_char_index(line.text, chars));
+    return static_cast<std::uint32_t>(utf16_of_char_index(line.text, chars));
   };
-  const auto line_end = static_cast<std::uint32_t>(support::utf16_of_byte_offset(line.text, line.text.size()));
+  const auto line_end = static_cast<std::uint32_t>(utf16_size(line.text));
   const Range whole{{line.index, 0}, {line.index, line_end}};
   return SymbolRecord{name, detail, whole, {{line.index, column(name_start)}, {line.index, column(name_end)}},
                     SymbolKind::function};

@@ -12,6 +12,7 @@
 
 #include "features/tables.h"
 #include "features/words.h"
+#include "lsp/positions.h"
 #include "support/hash.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -64,7 +65,7 @@ constexpr auto keyword_last_bytes = [] {
 struct BlockMasks {
   std::uint64_t identifier = 0;  // ASCII identifier characters
   std::uint64_t high = 0;        // bytes of non-ASCII characters
-  std::uint64_t continuation = 0;
+  std::uint64_t continuation = 0;    // these two are what the UTF-16 counter reads
   std::uint64_t four_byte_lead = 0;
   std::uint64_t newline = 0;
 };
@@ -109,22 +110,6 @@ BlockMasks classify(const char* block) {
 
 std::uint64_t below(unsigned bit) { return bit >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bit) - 1; }
 
-// std::popcount is a library call without a -m flag for the instruction.
-int bit_count(std::uint64_t x) {
-  x -= (x >> 1) & 0x5555555555555555;
-  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
-  return static_cast<int>((x * 0x0101010101010101) >> 56);
-}
-
-// How many UTF-8 bytes of the block's first `bits` bytes are not UTF-16
-// units of their own: continuation bytes, less one per four-byte character.
-std::int64_t extra_bytes(const BlockMasks& m, std::uint64_t bits) {
-  if (m.high == 0) return 0;
-  const int continuation = bit_count(m.continuation & bits);
-  return m.four_byte_lead == 0 ? continuation : continuation - bit_count(m.four_byte_lead & bits);
-}
-
 // Scratch memory of the builds, kept between them: the runs in text order
 // before they are sorted. Sized, not reserved, so the scan writes through a
 // pointer and checks room once per 64 bytes.
@@ -158,8 +143,8 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
 
   std::uint32_t line = 0;
   std::size_t line_start = 0;
-  std::int64_t extra_before_block = 0;
-  std::int64_t extra_at_line_start = 0;
+  Utf16BlockCounter units;
+  std::uint64_t units_at_line_start = 0;
   line_starts.push_back(0);
 
   std::uint64_t spilled = 0;  // bytes of an identifier character begun in the block before
@@ -197,7 +182,7 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
     previous_end = pos;
     previous_on_line = true;
   };
-  const auto take_newlines = [&](std::size_t base, const BlockMasks& m, std::uint64_t newlines) {
+  const auto take_newlines = [&](std::size_t base, std::uint64_t newlines) {
     if (newlines == 0) return;
     const auto last = static_cast<unsigned>(63 - std::countl_zero(newlines));
     for (; newlines != 0; newlines &= newlines - 1) {
@@ -205,7 +190,7 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
       line_starts.push_back(base + static_cast<unsigned>(std::countr_zero(newlines)) + 1);
     }
     line_start = base + last + 1;
-    extra_at_line_start = extra_before_block + extra_bytes(m, below(last + 1));
+    units_at_line_start = units.units_before(last + 1);
     previous_on_line = false;
   };
 
@@ -222,6 +207,7 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
       std::memcpy(padded.data(), data + base, size - base);
       m = classify(padded.data());
     }
+    units.enter_block(m.continuation, m.four_byte_lead);
     std::uint64_t identifier = m.identifier | spilled;
     spilled = 0;
     if (m.high != 0) {
@@ -258,18 +244,16 @@ std::size_t scan_runs(std::string_view text, Scratch& scratch, std::vector<std::
       if (in_run) {
         close_run(pos);
       } else {
-        take_newlines(base, m, newlines & below(i));
+        take_newlines(base, newlines & below(i));
         newlines &= ~below(i);
-        const std::int64_t extra = extra_before_block + extra_bytes(m, below(i)) - extra_at_line_start;
         run_start = pos;
         run_line = line;
-        run_column = static_cast<std::uint32_t>(static_cast<std::int64_t>(pos - line_start) - extra);
+        run_column = static_cast<std::uint32_t>(units.units_before(i) - units_at_line_start);
         run_after_keyword = previous_on_line && follows_declaration_keyword(pos) ? 1 : 0;
       }
       in_run = !in_run;
     }
-    take_newlines(base, m, newlines);
-    extra_before_block += extra_bytes(m, ~std::uint64_t{0});
+    take_newlines(base, newlines);
   }
   if (in_run) close_run(size);  // room was made for it
   return count;
@@ -415,7 +399,7 @@ WordIndex::Occurrences WordIndex::find(std::string_view text, std::string_view w
     }
     ++found.count_;
   }
-  found.utf16_length_ = static_cast<std::uint32_t>(Utf16Columns(word).column(word.size()));
+  found.utf16_length_ = static_cast<std::uint32_t>(utf16_size(word));
   return found;
 }
 

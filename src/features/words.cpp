@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "support/columns.h"
+#include "lsp/positions.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -88,7 +88,7 @@ std::optional<CursorWord> word_under_cursor(std::string_view text, const Positio
   const auto found = line_at(text, position.line);
   if (!found) return std::nullopt;
   const std::string_view content = found->content;
-  const auto span = select_word(content, support::char_index_of_utf16(content, position.character));
+  const auto span = select_word(content, char_index_of_utf16(content, position.character));
   if (!span) return std::nullopt;
   Utf16Columns columns(content);
   const auto start = static_cast<std::uint32_t>(columns.column(span->begin));
@@ -144,17 +144,6 @@ std::optional<IdentifierRun> IdentifierRuns::next() {
   }
   pos_ = end;
   return IdentifierRun{pos, end};
-}
-
-std::uint64_t Utf16Columns::column(std::uint64_t byte_offset) {
-  while (pos_ < line_.size()) {
-    const auto lead = static_cast<unsigned char>(line_[pos_]);
-    const std::size_t length = support::utf8_sequence_length(lead);
-    if (pos_ + length > byte_offset) return units_;
-    units_ += length == 4 ? 2 : 1;  // four UTF-8 bytes are the characters outside the BMP
-    pos_ += length;
-  }
-  return units_ + (byte_offset - line_.size());
 }
 
 }  // namespace qosa::lsp

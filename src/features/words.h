@@ -1,6 +1,5 @@
 // Identifiers in the lines of a document: the identifier rule, the word under
-// the cursor, the maximal identifier runs of a line, and a forward cursor that
-// turns many byte offsets of one line into UTF-16 columns in one pass.
+// the cursor and the maximal identifier runs of a line.
 #pragma once
 
 #include <cstddef>
@@ -98,20 +97,6 @@ class IdentifierRuns {
  private:
   std::string_view line_;
   std::size_t pos_ = 0;
-};
-
-// Byte offsets of one line to UTF-16 columns, for offsets that never
-// decrease: the line is read once however many offsets are asked. An offset
-// inside a character counts up to its start; past the end, the excess is kept.
-class Utf16Columns {
- public:
-  explicit Utf16Columns(std::string_view line) : line_(line) {}
-  std::uint64_t column(std::uint64_t byte_offset);
-
- private:
-  std::string_view line_;
-  std::size_t pos_ = 0;
-  std::uint64_t units_ = 0;
 };
 
 }  // namespace qosa::lsp

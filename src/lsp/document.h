@@ -81,11 +81,4 @@ class DocumentSnapshot {
 
 DocumentSnapshot snapshot_documents(const DocumentStore& store);
 
-// Byte offset of a position of the text. `character` counts UTF-16 code
-// units of the line and is clamped to the line's end; a line past the last
-// gives the text's length, plus one when the text does not end in "\n".
-// None when the column falls between the halves of a surrogate pair.
-std::optional<std::uint64_t> position_to_offset(std::string_view text, std::uint32_t line,
-                                                std::uint32_t character);
-
 }  // namespace qosa::lsp

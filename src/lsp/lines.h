@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace qosa::lsp {
 
@@ -30,5 +31,24 @@ class LineCursor {
 // Line `index` (from 0) of the text, or none past the last line.
 // Reads only the text up to the end of that line.
 std::optional<Line> line_at(std::string_view text, std::size_t index);
+
+// Where the lines of a text start: 0, and one past every "\n" (the text's
+// end too when it ends in "\n", which starts no line). Patched after each
+// splice, so that a list of many ranged changes finds every position in
+// logarithmic time instead of walking the lines before it.
+class LineIndex {
+ public:
+  explicit LineIndex(std::string_view text);
+
+  // Line `index` of `text`, the text as last spliced, as line_at gives it.
+  std::optional<Line> line(std::string_view text, std::size_t index) const;
+
+  // The bytes [start, end) were replaced by `inserted`.
+  void splice(std::size_t start, std::size_t end, std::string_view inserted);
+
+ private:
+  std::vector<std::size_t> starts_;
+  std::vector<std::size_t> added_;
+};
 
 }  // namespace qosa::lsp

@@ -8,8 +8,8 @@
 
 #include "common/requests.h"
 #include "features/words.h"
+#include "lsp/positions.h"
 #include "lsp/writer.h"
-#include "support/columns.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -281,8 +281,8 @@ Tokens reference_tokens(std::string_view line_text) {
   Reference r{chars_of(line_text), 0, {}};
   r.run();
   for (auto& t : r.out) {  // to UTF-16 units
-    const auto start = support::utf16_of_char_index(line_text, t.start);
-    t.length = static_cast<std::uint32_t>(support::utf16_of_char_index(line_text, t.start + t.length) - start);
+    const auto start = utf16_of_char_index(line_text, t.start);
+    t.length = static_cast<std::uint32_t>(utf16_of_char_index(line_text, t.start + t.length) - start);
     t.start = static_cast<std::uint32_t>(start);
   }
   return r.out;

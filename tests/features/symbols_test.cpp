@@ -9,8 +9,8 @@
 #include <boost/json.hpp>
 
 #include "common/requests.h"
+#include "lsp/positions.h"
 #include "lsp/writer.h"
-#include "support/columns.h"
 #include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
@@ -232,7 +232,7 @@ std::optional<std::pair<std::string, std::uint32_t>> lowercased_function_name(st
     if (open == std::string_view::npos) return std::nullopt;
     const std::string_view name = support::trim(after.substr(0, open));
     if (name.empty() || after.find(')') == std::string_view::npos) return std::nullopt;
-    return std::pair{std::string(name), static_cast<std::uint32_t>(support::utf16_of_char_index(line, k + 1))};
+    return std::pair{std::string(name), static_cast<std::uint32_t>(utf16_of_char_index(line, k + 1))};
   }
   return std::nullopt;
 }

@@ -11,6 +11,7 @@
 #include "features/tables.h"
 #include "features/word_index.h"
 #include "features/words.h"
+#include "lsp/positions.h"
 #include "lsp/writer.h"
 #include "support/json.h"
 #include "support/unicode.h"

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "features/words.h"
-#include "support/columns.h"
 
 namespace qosa::lsp {
 namespace {
@@ -159,16 +158,6 @@ TEST(IdentifierRuns, MaximalRunsOfALine) {
     IdentifierRuns runs(line);
     while (auto run = runs.next()) got.push_back(line.substr(run->begin, run->end - run->begin));
     EXPECT_EQ(got, want) << line;
-  }
-}
-
-TEST(Utf16Columns, AgreesWithTheOneOffsetHelperInOnePass) {
-  // Every byte offset, in order, including offsets inside characters and past the end.
-  for (std::string_view line : {"", "abc", "değişken ağaç = 1", "x 😀 y 😀😀 ğ", "ℝ😀"}) {
-    Utf16Columns columns(line);
-    for (std::uint64_t offset = 0; offset <= line.size() + 2; ++offset) {
-      EXPECT_EQ(columns.column(offset), support::utf16_of_byte_offset(line, offset)) << line << " " << offset;
-    }
   }
 }
 

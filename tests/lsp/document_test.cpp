@@ -5,41 +5,11 @@
 #include <map>
 #include <random>
 
+#include "lsp/positions.h"
+#include "lsp/random_text.h"
+
 namespace qosa::lsp {
 namespace {
-
-TEST(PositionToOffset, Table) {
-  struct Case {
-    std::string_view text;
-    std::uint32_t line, character;
-    std::optional<std::uint64_t> offset;
-  };
-  const Case cases[] = {
-      {"ab\ncd", 1, 1, 4},
-      {"ab\r\ncd", 1, 1, 5},    // "\r\n" counts two bytes
-      {"abc", 0, 10, 3},        // clamped to the line's end
-      {"ab\r\ncd", 0, 5, 2},    // the end of a line stops before its break
-      {"a\rb\ncd", 1, 0, 4},    // a lone "\r" belongs to the line
-      {"abc\n", 1, 0, 4},       // past the last line: the length
-      {"abc", 1, 0, 4},         // ... plus one without a final break
-      {"", 0, 0, 0},
-      {"", 3, 3, 0},
-      // Columns count UTF-16 units: "ç" is one unit and two bytes, so
-      // column 1 is byte 2, just after the letter.
-      {"çb", 0, 1, 2},
-      {"ğüş\nçö", 1, 2, 11},
-      {"İı", 0, 2, 4},
-      // "😀" is two units and four bytes; column 1 falls inside it.
-      {"😀x", 0, 2, 4},
-      {"😀x", 0, 1, std::nullopt},
-      {"😀x", 0, 3, 5},
-      {"x😀", 0, 9, 5},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(position_to_offset(c.text, c.line, c.character), c.offset)
-        << c.text << " (" << c.line << "," << c.character << ")";
-  }
-}
 
 TextDocumentContentChangeEvent ranged(std::uint32_t l1, std::uint32_t c1, std::uint32_t l2,
                                       std::uint32_t c2, std::string text) {
@@ -98,11 +68,7 @@ TEST(ApplyChanges, ListsApplyInOrder) {
 TEST(ApplyChanges, ManyRangedChangesMatchOneAtATime) {
   std::mt19937 random(14);
   const std::string_view pieces[] = {"a", "ç", "😀", "\n", "\r\n", "\r", "", "xy\n\n", "ğü"};
-  auto piece_text = [&](int count) {
-    std::string out;
-    for (int i = 0; i < count; ++i) out += pieces[random() % std::size(pieces)];
-    return out;
-  };
+  auto piece_text = [&](int count) { return random_text(random, pieces, count); };
   for (int round = 0; round < 300; ++round) {
     const std::string start = piece_text(static_cast<int>(random() % 30));
     std::vector<TextDocumentContentChangeEvent> changes;
