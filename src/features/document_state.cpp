@@ -4,7 +4,7 @@ namespace qosa::lsp {
 
 void DocumentStates::opened(std::string_view uri) {
   auto it = states_.find(uri);
-  if (it != states_.end()) it->second = DocumentState{};
+  if (it != states_.end()) it->second = DocumentState();
 }
 
 void DocumentStates::changed(std::string_view uri) {
