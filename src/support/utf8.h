@@ -55,8 +55,6 @@ inline std::size_t utf8_sequence_length(unsigned char lead) {
   return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-// UTF-16 code units of a scalar value: 2 outside the Basic Multilingual Plane.
-inline std::size_t utf16_length(char32_t c) { return c >= 0x10000 ? 2 : 1; }
 
 void append_utf8(std::string& out, char32_t c);
 

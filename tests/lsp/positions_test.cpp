@@ -167,7 +167,7 @@ Decoded decode(std::string_view line) {
     const auto c = support::decode_utf8(line, i);
     d.byte.push_back(i);
     d.unit.push_back(units);
-    units += support::utf16_length(c.code_point);
+    units += c.code_point >= 0x10000 ? 2 : 1;  // a surrogate pair outside the Basic Multilingual Plane
     i += c.length;
   }
   d.byte.push_back(line.size());
