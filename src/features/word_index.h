@@ -48,8 +48,10 @@ struct WordIndex {
     // The word's length in UTF-16 code units.
     std::uint32_t utf16_length() const { return utf16_length_; }
 
+    // Inlined into its caller, so a writer's position stays in a register
+    // from one occurrence to the next.
     template <class Fn>
-    void for_each(Fn&& fn) const {
+    [[gnu::always_inline]] void for_each(Fn&& fn) const {
       for (const Entry& e : candidates_) {
         if ((e.tag_and_flag | 1) == tag_ && (!check_each_ || index_->is_word_at(e, text_, word_))) fn(e.hit());
       }
@@ -125,7 +127,7 @@ struct WordPlaces {
 
     std::size_t size() const { return found->size(); }
     template <class Visit>
-    void for_each(Visit&& visit) const {
+    [[gnu::always_inline]] void for_each(Visit&& visit) const {
       const std::uint32_t length = found->utf16_length();
       const bool skip = skip_declared;
       found->for_each([&](const WordIndex::Hit& hit) __attribute__((always_inline)) {

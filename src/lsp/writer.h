@@ -9,7 +9,6 @@
 #pragma once
 
 #include <concepts>
-#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -81,19 +80,11 @@ inline constexpr std::size_t max_range_size = 62 + 4 * support::max_decimal_digi
   p = support::write_bytes(p, R"({"end":{"character":)");
   p = support::write_small_decimal(p, range.end.character);
   p = support::write_bytes(p, R"(,"line":)");
-  char* const end_line = p;
   p = support::write_small_decimal(p, range.end.line);
-  const auto line_digits = static_cast<std::size_t>(p - end_line);
   p = support::write_bytes(p, R"(},"start":{"character":)");
   p = support::write_small_decimal(p, range.start.character);
   p = support::write_bytes(p, R"(,"line":)");
-  // Most ranges lie on one line: its digits are copied, not made again.
-  if (range.start.line == range.end.line) {
-    std::memmove(p, end_line, line_digits);
-    p += line_digits;
-  } else {
-    p = support::write_small_decimal(p, range.start.line);
-  }
+  p = support::write_small_decimal(p, range.start.line);
   return support::write_bytes(p, "}}");
 }
 
