@@ -1,4 +1,5 @@
-// The QOSA lexer: one token per call, each with its span, over a whole text.
+// The QOSA lexer: the tokens of a whole text, a chunk at a time for the
+// parser or one per call, their lines and columns counted only when asked.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,8 @@ namespace qosa::lexer {
 // source for identifiers and for strings without escapes, into the lexer for
 // strings with escapes (see Lexer::lex). Where it stands is kept as byte
 // offsets; its line and column are worked out only when asked for
-// (Lexer::place_of). The parser reads these; next_token turns one into a Token.
+// (Lexer::place_of), which the parser does for few tokens, so most pay no
+// count of lines. The parser reads these; next_token turns one into a Token.
 struct Lexeme {
   TokenKind kind = TokenKind::Eof;
   std::uint32_t lookahead = 0;  // bytes past `end` that its scan looked at

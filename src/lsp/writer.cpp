@@ -24,7 +24,8 @@ void append_point_range(std::string& out, std::uint64_t line, std::uint64_t char
   out += '}';
 }
 
-// Appends what `write` puts into at most `room` bytes.
+// Appends what `write` puts into at most `room` bytes: room is checked once
+// per record, and its pieces are written without a check each.
 template <class Write>
 void append_written(std::string& out, std::size_t room, Write&& write) {
   const std::size_t old = out.size();
