@@ -2,14 +2,16 @@
 
 namespace qosa::lsp {
 
-void DocumentStates::opened(std::string_view uri) {
-  auto it = states_.find(uri);
-  if (it != states_.end()) it->second = DocumentState();
+DocumentState& DocumentStates::opened(std::string_view uri) {
+  DocumentState& state = of(uri);
+  state = DocumentState();
+  return state;
 }
 
-void DocumentStates::changed(std::string_view uri) {
-  auto it = states_.find(uri);
-  if (it != states_.end()) it->second.words.reset();
+DocumentState& DocumentStates::changed(std::string_view uri) {
+  DocumentState& state = of(uri);
+  state.words.reset();
+  return state;
 }
 
 void DocumentStates::closed(std::string_view uri) {

@@ -28,10 +28,11 @@ struct DocumentState {
 // By uri, as the store keys its documents.
 class DocumentStates {
  public:
-  // A document was opened (or opened again): nothing of an earlier text stays.
-  void opened(std::string_view uri);
-  // Its text changed: the word index goes.
-  void changed(std::string_view uri);
+  // A document was opened (or opened again): nothing of an earlier text
+  // stays. Returns its fresh state.
+  DocumentState& opened(std::string_view uri);
+  // Its text changed: the word index goes. Returns its state.
+  DocumentState& changed(std::string_view uri);
   void closed(std::string_view uri);
 
   // The state of an open document, made when missing.

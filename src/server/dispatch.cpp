@@ -60,10 +60,11 @@ Answer internal_error() {
 // The key of the document a params record names: the printed uri of the
 // typed records, the uri as sent of the lenient ones.
 std::string_view document_key(const TextDocumentPositionParams& p) { return p.text_document.uri.str(); }
-std::string_view document_key(const RawTextDocumentParams& p) { return p.uri.text; }
-std::string_view document_key(const SignatureHelpParams& p) { return p.uri.text; }
-std::string_view document_key(const InlayHintParams& p) { return p.uri.text; }
-std::string_view document_key(const CodeActionParams& p) { return p.uri.text; }
+template <class Params>
+  requires std::same_as<decltype(Params::uri), RawUri>
+std::string_view document_key(const Params& p) {
+  return p.uri.text;
+}
 
 // A feature's result as the answer, written by the record writer.
 template <class Result>
@@ -147,9 +148,8 @@ Handled did_open(Notification& n) {
   NotificationContext& c = n.context;
   c.log.line("Döküman açıldı: " + item.uri.str());
   const Document& document = open_document(c.server.documents, std::move(item.uri), std::move(item.text), item.version);
-  const std::string_view key = document.uri.str();
-  c.server.states.opened(key);
-  return published(publish_diagnostics(document, c.server.states.of(key).statements, c.out));
+  DocumentState& state = c.server.states.opened(document.uri.str());
+  return published(publish_diagnostics(document, state.statements, c.out));
 }
 
 Handled did_change(Notification& n) {
@@ -165,8 +165,8 @@ Handled did_change(Notification& n) {
     if (!change.range && change.text.capacity() > c.spare_text.capacity()) c.spare_text = std::move(change.text);
   }
   if (!document) return After::go_on;
-  c.server.states.changed(uri.str());
-  return published(publish_diagnostics(*document, c.server.states.of(uri.str()).statements, c.out));
+  DocumentState& state = c.server.states.changed(uri.str());
+  return published(publish_diagnostics(*document, state.statements, c.out));
 }
 
 Handled did_close(Notification& n) {

@@ -16,10 +16,7 @@ struct Session {
   InputBuffer in;
   OutputBuffer out;
   Log log;
-  // Memory for the next text that didOpen or didChange brings: the text a
-  // didChange replaced, so that a warm server unescapes each new text into
-  // memory it already has.
-  std::string spare_text;
+  std::string spare_text;  // see NotificationContext
 };
 
 std::expected<void, IoError> send_response(Session& s, RpcRequest& request) {
