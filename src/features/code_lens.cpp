@@ -7,6 +7,7 @@
 #include "features/name_search.h"
 #include "lsp/lines.h"
 #include "lsp/positions.h"
+#include "support/json.h"
 #include "support/unicode.h"
 #include "support/utf8.h"
 
@@ -255,26 +256,19 @@ std::vector<Lens> find_lenses_with(std::string_view text, LensCounts counts_of) 
   }
   if (pending.empty()) return lenses;
 
+  // A placeholder takes its first name that is used anywhere; one with none
+  // goes (a resolved references lens counts at least 1).
   const std::vector<std::uint32_t> counts = counts_of(candidates, declaration_lines);
-  std::vector<Lens> out;
-  out.reserve(lenses.size());
-  auto next = pending.begin();
-  for (std::size_t i = 0; i < lenses.size(); ++i) {
-    if (next == pending.end() || next->lens != i) {
-      out.push_back(lenses[i]);
-      continue;
-    }
-    for (std::size_t c = next->first; c < next->last; ++c) {
+  for (const Pending& p : pending) {
+    for (std::size_t c = p.first; c < p.last; ++c) {
       if (counts[c] == 0) continue;
-      Lens lens = lenses[i];
-      lens.name = candidates[c];
-      lens.count = counts[c];
-      out.push_back(lens);
+      lenses[p.lens].name = candidates[c];
+      lenses[p.lens].count = counts[c];
       break;
     }
-    ++next;
   }
-  return out;
+  std::erase_if(lenses, [](const Lens& lens) { return lens.kind == LensKind::references && lens.count == 0; });
+  return lenses;
 }
 
 std::vector<Lens> find_lenses(std::string_view text) {
@@ -307,7 +301,7 @@ void append_lens_title(std::string& out, const Lens& lens) {
   } else if (lens.count == 1) {
     out += "1 reference";
   } else {
-    out += std::to_string(lens.count);
+    support::append_decimal(out, std::uint64_t{lens.count});
     out += " references";
   }
 }
